@@ -1,0 +1,98 @@
+#include "vor4/vor_vocabulary.h"
+
+#include <cstdio>
+
+#include "ek_text.h"
+
+namespace ek::vor {
+namespace {
+
+const wchar_t* const k_grid_names[] = {L"gtNone",    L"gt1D",      L"gt1DCoord",   L"gt2D",       L"gt2dCoord",
+                                       L"gt3D",      L"gt3DCoord", L"gt2D_Func1D", L"gt2D_Func2D"};
+const wchar_t* const k_kind_names[] = {L"pkQuantNonCriter", L"pkQuantCriter", L"pkRankNonCriter", L"pkRankCriter",
+                                       L"pkNominal",        L"pkClass",       L"pkCoord",         L"pkMask"};
+const wchar_t* const k_type_names[] = {L"dtSingle", L"dtByte", L"dtInteger", L"dtBitmask", L"dtDouble"};
+
+}  // namespace
+
+unsigned char grid_type(const std::wstring& name) {
+    // Tried in this order; the first case-insensitive match wins.
+    static const unsigned char order[] = {3, 5, 1, 4, 6, 2, 7, 8};
+    for (unsigned char code : order)
+        if (ek::text::equal_nocase(name, k_grid_names[code])) return code;
+    return 0;
+}
+
+std::wstring grid_type(unsigned char code) { return code <= 8 ? k_grid_names[code] : k_grid_names[0]; }
+
+unsigned char prop_kind(const std::wstring& name) {
+    for (unsigned char code = 0; code < 8; ++code)
+        if (name == k_kind_names[code]) return code;
+    return 0;
+}
+
+std::wstring prop_kind(unsigned char code) { return code < 8 ? k_kind_names[code] : L""; }
+
+unsigned char data_type(const std::wstring& name) {
+    static const unsigned char order[] = {0, 4, 2, 1, 3};
+    for (unsigned char code : order)
+        if (name == k_type_names[code]) return code;
+    return 0;
+}
+
+std::wstring data_type(unsigned char code) { return code < 5 ? k_type_names[code] : L""; }
+
+int data_type_size(unsigned char code) {
+    switch (code) {
+        case 0: return 4;
+        case 1: return 1;
+        case 2: return 4;
+        case 3: return 1;
+        case 4: return 8;
+        default: return 0;
+    }
+}
+
+unsigned char grid_geom_type(unsigned char gridType) {
+    switch (gridType) {
+        case 0: return 0;
+        case 1:
+        case 2: return 1;
+        case 5:
+        case 6: return 3;
+        default: return 2;
+    }
+}
+
+std::wstring prop_path(const std::wstring& documentPath, const std::wstring& propertyName) {
+    const size_t sep = documentPath.find_last_of(L"\\/");
+    std::wstring file = sep == std::wstring::npos ? documentPath : documentPath.substr(sep + 1);
+    const size_t dot = file.rfind(L'.');
+    if (dot != std::wstring::npos && dot != 0) file.resize(dot);
+    return file + L"." + propertyName + L".property";
+}
+
+std::vector<int64_t> hist_data(const std::string& text) {
+    std::vector<int64_t> counts;
+    counts.reserve(text.size() / 8);
+    for (size_t pos = 0; pos + 8 <= text.size(); pos += 8) {
+        const std::string group = text.substr(pos, 8);
+        unsigned int value = 0;
+        if (std::sscanf(group.c_str(), "%08X", &value) != 1) value = 0;
+        counts.push_back(static_cast<int64_t>(static_cast<uint64_t>(value)));
+    }
+    return counts;
+}
+
+std::string hist_data(const std::vector<int64_t>& counts) {
+    std::string text;
+    text.reserve(counts.size() * 8);
+    char buf[16];
+    for (int64_t c : counts) {
+        std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned int>(static_cast<uint64_t>(c) & 0xFFFFFFFFu));
+        text += buf;
+    }
+    return text;
+}
+
+}  // namespace ek::vor

@@ -1,0 +1,35 @@
+// The format's enumerations (grid type, property kind, data type) and their text names,
+// value sizes, geometry classes, data file names and the histogram count text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ek::vor {
+
+// Name <-> code. Grid type names are matched without regard to letter case; kind and data
+// type names exactly. An unknown name gives 0; an unknown code gives "gtNone" (grid type) or
+// the empty text (kind, data type).
+unsigned char grid_type(const std::wstring& name);
+std::wstring grid_type(unsigned char code);
+unsigned char prop_kind(const std::wstring& name);
+std::wstring prop_kind(unsigned char code);
+unsigned char data_type(const std::wstring& name);
+std::wstring data_type(unsigned char code);
+
+// Bytes of one value in memory: 4, 1, 4, 1, 8 for codes 0..4; 0 for any other code.
+int data_type_size(unsigned char code);
+
+// Geometry class 0..3 of a grid type.
+unsigned char grid_geom_type(unsigned char gridType);
+
+// File name of a property's data file: the document's file name without its last extension,
+// ".", the property name, ".property".
+std::wstring prop_path(const std::wstring& documentPath, const std::wstring& propertyName);
+
+// Histogram counts <-> text of eight upper-case hexadecimal digits per count.
+std::vector<int64_t> hist_data(const std::string& text);
+std::string hist_data(const std::vector<int64_t>& counts);
+
+}  // namespace ek::vor
