@@ -51,7 +51,7 @@ public:
     bool truncate(uint64_t length);
 
     handle_t handle = invalid_handle;
-    bool end_flag = false;       // cleared by filesize and by an append-mode open
+    mutable bool end_flag = false;    // cleared by filesize and by an append-mode open
     mutable bool error_flag = false;  // set by a transfer that failed or came up short
 
 private:
