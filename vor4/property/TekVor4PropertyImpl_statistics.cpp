@@ -1,0 +1,320 @@
+// Statistics, histogram and the metadata element of a property.
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "ek_text.h"
+#include "ekx_basic.h"
+#include "ekx_io.h"
+#include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/property/statistics_scan.h"
+#include "vor4/vor_vocabulary.h"
+
+// Until the XML service library is part of every build, its entry points are referenced
+// weakly so that executables without it still link; saveMetadata then writes nothing.
+#if defined(__GNUC__) && !defined(_WIN32)
+#pragma weak ek_xnode_set_node_w
+#pragma weak ek_xnode_close
+#pragma weak ek_xnode_add_node_wstr
+#pragma weak ek_xnode_add_node_str
+#pragma weak ek_xnode_add_node_dbl
+#pragma weak ek_xnode_add_node_int64
+#define EKX_IO_WEAK 1
+#endif
+
+namespace {
+
+constexpr double k_single_max = 3.4028234663852886e38;  // largest single-precision value
+constexpr int k_bins = 100;
+constexpr int k_last_bin = 98;  // the top bin is never filled
+constexpr size_t k_max_groups = 100;
+
+// Restores the floating-point exception state it found, so that a host that traps
+// exceptions never sees one raised by NaN or infinite data.
+class FpeQuiet {
+public:
+    FpeQuiet() : state_(ek_math_fpe_get_state()) { ek_math_fpe_disable(); }
+    ~FpeQuiet() { ek_math_fpe_restore(state_); }
+    FpeQuiet(const FpeQuiet&) = delete;
+    FpeQuiet& operator=(const FpeQuiet&) = delete;
+
+private:
+    unsigned int state_;
+};
+
+int hex_digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Eight hexadecimal digits as a signed 32-bit count, widened; anything else gives 0.
+long long parse_group(const char* group) {
+    unsigned int value = 0;
+    for (int i = 0; i < 8; ++i) {
+        const int d = hex_digit(group[i]);
+        if (d < 0) return 0;
+        value = (value << 4) | static_cast<unsigned int>(d);
+    }
+    return static_cast<int>(value);
+}
+
+std::string counts_text(const std::vector<long long>& counts) {
+    std::string text;
+    text.reserve(counts.size() * 8);
+    char buf[16];
+    for (long long c : counts) {
+        std::snprintf(buf, sizeof buf, "%08X", static_cast<unsigned int>(static_cast<unsigned long long>(c)));
+        text += buf;
+    }
+    return text;
+}
+
+// floor (or ceil for a negative width) taken as a 32-bit integer and clamped to the filled
+// bins. A quotient that is not a number or lies outside the 32-bit range gives the
+// processor's "integer indefinite" (the lowest int), which clamps to bin 0.
+int bin_of(double value, double lower, double width) {
+    if (std::fabs(width) <= 1e-6) return 0;
+    const double q = (value - lower) / width;
+    const double r = width < 0 ? std::ceil(q) : std::floor(q);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return 0;
+    const int bin = static_cast<int>(r);
+    return bin < 0 ? 0 : (bin > k_last_bin ? k_last_bin : bin);
+}
+
+}  // namespace
+
+// --- statistics ------------------------------------------------------------------------
+
+void TekVor4PropertyImpl::setMin(double value) {
+    stat_.min = value;
+    stat_.valid = true;
+}
+
+void TekVor4PropertyImpl::setMax(double value) {
+    stat_.max = value;
+    stat_.valid = true;
+}
+
+void TekVor4PropertyImpl::setAverage(double value) {
+    stat_.average = value;
+    stat_.valid = true;
+}
+
+void TekVor4PropertyImpl::setStdDev(double value) {
+    stat_.stdDev = value;
+    stat_.valid = true;
+}
+
+void TekVor4PropertyImpl::setStatisticPresent(long long indefCount) {
+    stat_.indefCount = indefCount;
+    stat_.valid = true;
+}
+
+bool TekVor4PropertyImpl::getStatisticSet() const { return stat_.valid; }
+double TekVor4PropertyImpl::getDfMin() const { return stat_.min; }
+double TekVor4PropertyImpl::getDfMax() const { return stat_.max; }
+double TekVor4PropertyImpl::getDfAverage() const { return stat_.average; }
+double TekVor4PropertyImpl::getDfStdDev() const { return stat_.stdDev; }
+long long TekVor4PropertyImpl::getDfIndefCount() const { return stat_.indefCount; }
+long long TekVor4PropertyImpl::getDfValsCount() const { return getNumObjects() - stat_.indefCount; }
+
+void TekVor4PropertyImpl::invalidateStatistics() {
+    stat_.valid = false;
+    hist_.valid = false;
+}
+
+void TekVor4PropertyImpl::updateStatistic() {
+    stat_.valid = false;
+    stat_.min = k_single_max;
+    stat_.max = -k_single_max;
+    stat_.indefCount = 0;
+    stat_.average = 0.0;
+    stat_.stdDev = 0.0;
+
+    // First pass: range, sum and count. The sum runs value after value in double
+    // precision, so the result does not depend on how the rows are cut into pieces.
+    float mn = static_cast<float>(k_single_max);
+    float mx = -static_cast<float>(k_single_max);
+    double sum = 0.0;
+    long long count = 0;
+    const bool firstRead = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
+        FpeQuiet quiet;
+        float lo = mn, hi = mx;
+        double s = sum;
+        long long c = 0;
+        for (long long i = 0; i < n; ++i) {
+            const float x = v[i];
+            const bool value = x == x;
+            lo = x < lo ? x : lo;  // a NaN never compares, so it never moves the range
+            hi = x > hi ? x : hi;
+            s += value ? static_cast<double>(x) : 0.0;  // adding +0 leaves the sum unchanged
+            c += value;
+        }
+        mn = lo;
+        mx = hi;
+        sum = s;
+        count += c;
+    });
+    if (!firstRead) return;
+    if (count > 0) {
+        stat_.min = mn;
+        stat_.max = mx;
+        const double average = sum / static_cast<double>(count);
+        stat_.average = average;
+        if (count > 1) {
+            double squares = 0.0;
+            const bool secondRead = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
+                FpeQuiet quiet;
+                double s = squares;
+                for (long long i = 0; i < n; ++i) {
+                    const double d = static_cast<double>(v[i]) - average;
+                    s += v[i] == v[i] ? d * d : 0.0;
+                }
+                squares = s;
+            });
+            if (!secondRead) return;
+            stat_.stdDev = std::sqrt(squares / static_cast<double>(count - 1));
+        }
+        stat_.valid = true;
+    }
+    stat_.indefCount = getNumObjects() - count;
+}
+
+// --- histogram -------------------------------------------------------------------------
+
+void TekVor4PropertyImpl::setHgBndMin(double value) {
+    hist_.bndMin = value;
+    hist_.valid = true;
+}
+
+void TekVor4PropertyImpl::setHgBndMax(double value) {
+    hist_.bndMax = value;
+    hist_.valid = true;
+}
+
+void TekVor4PropertyImpl::setHgMin(long long value) {
+    hist_.below = value;
+    hist_.valid = true;
+}
+
+void TekVor4PropertyImpl::setHgMax(long long value) {
+    hist_.above = value;
+    hist_.valid = true;
+}
+
+// Groups beyond the hundredth have no bin and are ignored (the text is kept as given); a
+// group that is not eight hexadecimal digits counts 0.
+void TekVor4PropertyImpl::setHgDiapData(const std::string& text) {
+    hist_.text = text;
+    hist_.counts.clear();
+    hist_.valid = !text.empty();
+    if (text.empty()) return;
+    hist_.counts.assign(k_bins, 0);
+    const size_t groups = text.size() / 8 < k_max_groups ? text.size() / 8 : k_max_groups;
+    for (size_t k = 0; k < groups; ++k) hist_.counts[k] = parse_group(text.data() + 8 * k);
+}
+
+bool TekVor4PropertyImpl::getHistogramSet() const { return hist_.valid; }
+double TekVor4PropertyImpl::getHgBndMin() const { return hist_.bndMin; }
+double TekVor4PropertyImpl::getHgBndMax() const { return hist_.bndMax; }
+long long TekVor4PropertyImpl::getHgMin() const { return hist_.below; }
+long long TekVor4PropertyImpl::getHgMax() const { return hist_.above; }
+long long TekVor4PropertyImpl::getHgCount() const { return static_cast<long long>(hist_.counts.size()); }
+const std::string& TekVor4PropertyImpl::getHgDiapData() const { return hist_.text; }
+
+long long TekVor4PropertyImpl::getHgValue(unsigned int bin) const {
+    if (!hist_.valid || bin >= hist_.counts.size()) return 0;
+    return hist_.counts[bin];
+}
+
+void TekVor4PropertyImpl::updateHistogram() {
+    if (!stat_.valid) updateStatistic();
+    hist_.valid = false;
+    if (stat_.min > stat_.max) return;
+
+    const double sd = stat_.stdDev;
+    double lower = stat_.average - 3.0 * sd;
+    double upper = stat_.average + 3.0 * sd;
+    if (stat_.min > lower || std::fabs(lower - stat_.min) < sd) lower = stat_.min;
+    if (upper > stat_.max || std::fabs(upper - stat_.max) < sd) upper = stat_.max;
+    hist_.bndMin = lower;
+    hist_.bndMax = upper;
+    hist_.counts.assign(k_bins, 0);
+    hist_.below = 0;
+    hist_.above = 0;
+
+    const double width = (upper - lower) / 99.0;
+    long long below = 0, above = 0;
+    // Four interleaved tallies: runs of equal bins (smooth data) would otherwise wait on
+    // the previous increment of the same counter.
+    long long tally[4][k_bins] = {};
+    const bool read = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
+        for (long long i = 0; i < n; ++i) {
+            const double x = v[i];
+            if (x != x) continue;
+            if (x < lower)
+                ++below;
+            else if (x > upper)
+                ++above;
+            else
+                ++tally[i & 3][bin_of(x, lower, width)];
+        }
+    });
+    if (!read) return;
+    for (int b = 0; b < k_bins; ++b) hist_.counts[b] = tally[0][b] + tally[1][b] + tally[2][b] + tally[3][b];
+    hist_.below = below;
+    hist_.above = above;
+    hist_.text = counts_text(hist_.counts);
+    hist_.valid = true;
+}
+
+// --- metadata element ------------------------------------------------------------------
+
+void TekVor4PropertyImpl::saveMetadata(Tek_xml_node* propertiesNode) {
+    if (!propertiesNode) return;
+#ifdef EKX_IO_WEAK
+    if (!&ek_xnode_set_node_w) return;
+#endif
+    Tek_xml_node* node = ek_xnode_set_node_w(propertiesNode, L"TGrDocProp");
+    if (!node) return;
+    auto flag = [](bool b) { return b ? L"True" : L"False"; };
+
+    ek_xnode_add_node_wstr(node, L"IsTemp", flag(temp_));
+    ek_xnode_add_node_str(node, "PropName", name_.c_str());
+    ek_xnode_add_node_str(node, "Caption", caption_.c_str());
+    ek_xnode_add_node_wstr(node, L"PropKind", ek::vor::prop_kind(propKind_).c_str());
+    ek_xnode_add_node_wstr(node, L"DataType", ek::vor::data_type(dataType_).c_str());
+    if (!precisionW_.empty()) ek_xnode_add_node_wstr(node, L"Precision", precisionW_.c_str());
+
+    if (gridType_ == 7 || gridType_ == 8) {
+        ek_xnode_add_node_dbl(node, L"FuncX0", funcX0_);
+        ek_xnode_add_node_dbl(node, L"FuncDX", funcDX_);
+        ek_xnode_add_node_int64(node, L"FuncLX", funcLX_);
+    }
+    if (gridType_ == 8) {
+        ek_xnode_add_node_dbl(node, L"FuncY0", funcY0_);
+        ek_xnode_add_node_dbl(node, L"FuncDY", funcDY_);
+        ek_xnode_add_node_int64(node, L"FuncLY", funcLY_);
+    }
+
+    ek_xnode_add_node_wstr(node, L"StatExists", flag(stat_.valid));
+    if (stat_.valid) {
+        ek_xnode_add_node_int64(node, L"IndefCount", stat_.indefCount);
+        ek_xnode_add_node_dbl(node, L"Min", stat_.min);
+        ek_xnode_add_node_dbl(node, L"Max", stat_.max);
+        ek_xnode_add_node_dbl(node, L"Average", stat_.average);
+        ek_xnode_add_node_dbl(node, L"StDev", stat_.stdDev);
+    }
+
+    ek_xnode_add_node_wstr(node, L"HistogrammExists", flag(hist_.valid));
+    if (hist_.valid) {
+        ek_xnode_add_node_dbl(node, L"HgBndMin", hist_.bndMin);
+        ek_xnode_add_node_dbl(node, L"HgBndMax", hist_.bndMax);
+        ek_xnode_add_node_int64(node, L"HgMin", hist_.below);
+        ek_xnode_add_node_int64(node, L"HgMax", hist_.above);
+        ek_xnode_add_node_wstr(node, L"HgDiapData", ek::text::to_wide(hist_.text).c_str());
+    }
+    ek_xnode_close(node);
+}
