@@ -1,0 +1,100 @@
+// Exported document functions of the XML service.
+#include <string>
+
+#include "ek_text.h"
+#include "ek_xml_file.h"
+#include "ek_xml_handles.h"
+#include "ek_xml_keys.h"
+#include "ek_xml_names.h"
+#include "ek_xml_reader.h"
+#include "ek_xml_writer.h"
+
+using ek::xml::Utf8Key;
+
+extern "C" {
+
+Tek_xml_doc* ek_xml_create(void) {
+    try {
+        return new Tek_xml_doc();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void ek_xml_destroy(Tek_xml_doc* doc) { delete doc; }
+
+// An encoding this library cannot write leaves the setting as it was.
+void ek_xml_set_encoding_w(Tek_xml_doc* doc, const wchar_t* encoding) {
+    if (!doc || !encoding) return;
+    try {
+        if (const auto e = ek::xml::encoding_from_name(std::wstring_view(encoding))) doc->encoding = *e;
+    } catch (...) {
+    }
+}
+
+void ek_xml_set_whitespaces(Tek_xml_doc* doc, bool indent) {
+    if (doc) doc->indent = indent;
+}
+
+bool ek_xml_load_from_file_w(Tek_xml_doc* doc, const wchar_t* path) {
+    if (!doc || !path || !*path) return false;
+    try {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+        if (!ek::xml::read_file(path, data, size)) return false;
+        auto tree = std::make_unique<pugi::xml_document>();
+        std::unique_ptr<char[]> source;
+        if (!ek::xml::parse_document(std::move(data), size, *tree, source)) return false;
+        // The new tree replaces the old one only now that it is complete. The tree goes first:
+        // the old one may point into the old source text.
+        doc->tree = std::move(tree);
+        doc->source = std::move(source);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ek_xml_save_to_file_w(Tek_xml_doc* doc, const wchar_t* path) {
+    if (!doc || !path || !*path) return false;
+    try {
+        std::string bytes;
+        if (!ek::xml::write_document(*doc->tree, doc->encoding, doc->indent, bytes)) return false;
+        return ek::xml::replace_file(path, bytes);
+    } catch (...) {
+        return false;
+    }
+}
+
+Tek_xml_node* ek_xml_get_root_w(Tek_xml_doc* doc, const wchar_t* name) {
+    if (!doc) return nullptr;
+    try {
+        const pugi::xml_node root = doc->tree->document_element();
+        if (!root) return nullptr;
+        if (name && !ek::text::equal_nocase(ek::xml::wide_from_utf8(root.name()), std::wstring_view(name)))
+            return nullptr;
+        return ek::xml::make_handle(root);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+Tek_xml_node* ek_xml_set_root_w(Tek_xml_doc* doc, const wchar_t* name) {
+    if (!doc || !name) return nullptr;
+    try {
+        const Utf8Key key(name);
+        if (!ek::xml::valid_name(key.c_str())) return nullptr;
+        auto tree = std::make_unique<pugi::xml_document>();
+        const pugi::xml_node root = tree->append_child(key.c_str());
+        if (!root) return nullptr;
+        Tek_xml_node* handle = ek::xml::make_handle(root);
+        if (!handle) return nullptr;
+        doc->tree = std::move(tree);
+        doc->source.reset();
+        return handle;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+}  // extern "C"

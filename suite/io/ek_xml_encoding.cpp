@@ -1,0 +1,207 @@
+#include "ek_xml_encoding.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "ek_text.h"
+
+namespace ek::xml {
+namespace {
+
+bool ascii_equal_nocase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Code point -> Windows-1251 byte over the range the code page reaches (up to U+2122), built
+// once from the project's codec so that both directions agree. 0 marks a missing character.
+constexpr char32_t k_cp1251_top = 0x2123;
+
+const std::vector<uint8_t>& cp1251_table() {
+    static const std::vector<uint8_t> table = [] {
+        std::vector<uint8_t> t(k_cp1251_top, 0);
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            const auto c = static_cast<char32_t>(ek::text::to_wide(static_cast<char>(b)));
+            if (c < k_cp1251_top) t[c] = static_cast<uint8_t>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// UTF-8 of each Windows-1251 byte: length in [0], bytes after.
+const std::array<std::array<char, 4>, 256>& cp1251_utf8() {
+    static const std::array<std::array<char, 4>, 256> table = [] {
+        std::array<std::array<char, 4>, 256> t{};
+        for (unsigned b = 0; b < 256; ++b) {
+            const wchar_t w = ek::text::to_wide(static_cast<char>(b));
+            const std::string u = ek::text::to_utf8(std::wstring_view(&w, 1));
+            t[b][0] = static_cast<char>(u.size());
+            for (size_t k = 0; k < u.size() && k < 3; ++k) t[b][k + 1] = u[k];
+        }
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+std::optional<Encoding> encoding_from_name(std::string_view name) {
+    static constexpr struct {
+        const char* name;
+        Encoding encoding;
+    } k_names[] = {
+        {"utf-8", Encoding::utf8},          {"utf8", Encoding::utf8},
+        {"windows-1251", Encoding::windows1251}, {"cp1251", Encoding::windows1251},
+        {"cp-1251", Encoding::windows1251}, {"x-cp1251", Encoding::windows1251},
+        {"iso-8859-1", Encoding::latin1},   {"iso_8859-1", Encoding::latin1},
+        {"iso8859-1", Encoding::latin1},    {"latin1", Encoding::latin1},
+        {"latin-1", Encoding::latin1},      {"us-ascii", Encoding::ascii},
+        {"ascii", Encoding::ascii},
+    };
+    for (const auto& n : k_names)
+        if (ascii_equal_nocase(name, n.name)) return n.encoding;
+    return std::nullopt;
+}
+
+std::optional<Encoding> encoding_from_name(std::wstring_view name) {
+    std::string ascii;
+    for (wchar_t c : name) {
+        if (c <= 0 || c >= 0x80) return std::nullopt;
+        ascii.push_back(static_cast<char>(c));
+    }
+    return encoding_from_name(std::string_view(ascii));
+}
+
+const char* encoding_name(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::windows1251: return "Windows-1251";
+        case Encoding::latin1: return "ISO-8859-1";
+        case Encoding::ascii: return "US-ASCII";
+        case Encoding::utf8: break;
+    }
+    return "UTF-8";
+}
+
+int encode_byte(Encoding encoding, char32_t c) {
+    if (c < 0x80) return static_cast<int>(c);
+    switch (encoding) {
+        case Encoding::windows1251: {
+            if (c >= k_cp1251_top) return -1;
+            const uint8_t b = cp1251_table()[c];
+            return b ? b : -1;
+        }
+        case Encoding::latin1: return c < 0x100 ? static_cast<int>(c) : -1;
+        case Encoding::ascii:
+        case Encoding::utf8: break;
+    }
+    return -1;
+}
+
+size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst) {
+    char* out = dst;
+    if (encoding == Encoding::windows1251) {
+        const auto& table = cp1251_utf8();
+        for (size_t i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(src[i]);
+            if (b < 0x80) {
+                *out++ = static_cast<char>(b);
+            } else {
+                const auto& seq = table[b];
+                const int n = seq[0];
+                for (int k = 1; k <= n; ++k) *out++ = seq[k];
+            }
+        }
+    } else {
+        for (size_t i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(src[i]);
+            if (b < 0x80) {
+                *out++ = static_cast<char>(b);
+            } else {
+                *out++ = static_cast<char>(0xC0 | (b >> 6));
+                *out++ = static_cast<char>(0x80 | (b & 0x3F));
+            }
+        }
+    }
+    return static_cast<size_t>(out - dst);
+}
+
+namespace {
+
+// Length of the UTF-8 sequence starting at s[i] when it is well-formed, else 0.
+size_t sequence_length(const unsigned char* s, size_t avail, char32_t& cp) {
+    const unsigned char b = s[0];
+    size_t len;
+    char32_t c;
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    } else if ((b & 0xE0) == 0xC0) {
+        len = 2;
+        c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3;
+        c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4;
+        c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (len > avail) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((s[k] & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (s[k] & 0x3F);
+    }
+    static constexpr char32_t k_min[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < k_min[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    cp = c;
+    return len;
+}
+
+}  // namespace
+
+char32_t next_utf8(std::string_view s, size_t& i) {
+    char32_t c = 0;
+    const size_t len =
+        sequence_length(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
+    if (len == 0) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += len;
+    return c;
+}
+
+bool valid_utf8(const char* data, size_t size) {
+    const auto* s = reinterpret_cast<const unsigned char*>(data);
+    size_t i = 0;
+    while (i < size) {
+        // Metadata is mostly ASCII: skip eight plain bytes at a time.
+        while (i + 8 <= size) {
+            uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if (word & 0x8080808080808080ull) break;
+            i += 8;
+        }
+        if (i >= size) break;
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t c;
+        const size_t len = sequence_length(s + i, size - i, c);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace ek::xml

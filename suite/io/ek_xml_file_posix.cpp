@@ -1,0 +1,142 @@
+// POSIX file access of the XML service. Wide paths reach the system as UTF-8 with every '\'
+// turned into '/'.
+#include <fcntl.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "ek_text.h"
+#include "ek_xml_file.h"
+
+namespace ek::xml {
+namespace {
+
+std::string system_path(std::wstring_view path) {
+    std::string p = ek::text::to_utf8(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded (a delayed write error shows here).
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The file a path names after following a symbolic link at its end, so that saving through a
+// link replaces the linked file rather than the link.
+std::string final_target(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) return path;
+    return resolved;
+}
+
+bool write_all(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& size) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    Fd fd(::open(system_path(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return false;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    // The size is a hint: the file may grow or shrink while it is read.
+    size_t capacity = static_cast<size_t>(st.st_size) + 1;
+    std::unique_ptr<char[]> buf(new char[capacity]);
+    size_t used = 0;
+    for (;;) {
+        if (used == capacity) {
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::copy(buf.get(), buf.get() + used, bigger.get());
+            buf = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t n = ::read(fd.get(), buf.get() + used, capacity - used);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        used += static_cast<size_t>(n);
+    }
+    data = std::move(buf);
+    size = used;
+    return true;
+}
+
+bool replace_file(std::wstring_view path, std::string_view bytes) {
+    const std::string target = final_target(system_path(path));
+    if (target.empty() || target.back() == '/') return false;
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+
+    // A fresh name beside the target; O_EXCL makes a clash with another writer impossible.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int raw = -1;
+    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+        const auto stamp = static_cast<unsigned long long>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+        char name[64];
+        std::snprintf(name, sizeof name, ".ekxio%x_%x_%llx.tmp", static_cast<unsigned>(::getpid()),
+                      counter.fetch_add(1), stamp & 0xFFFFFFFFull);
+        temp = folder + name;
+        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (raw < 0 && errno != EEXIST) return false;
+    }
+    if (raw < 0) return false;
+    Fd fd(raw);
+
+    bool ok = write_all(fd.get(), bytes.data(), bytes.size());
+    // The replacement keeps the access rights of the file it replaces.
+    struct stat old;
+    if (ok && ::stat(target.c_str(), &old) == 0) {
+        if (!S_ISREG(old.st_mode)) ok = false;
+        else (void)::fchmod(fd.get(), old.st_mode & 07777);
+    }
+    // The data must be on the disk before the rename makes it the file, or a crash could leave
+    // an empty file under the name.
+    ok = ok && ::fsync(fd.get()) == 0;
+    ok = fd.close() && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+}  // namespace ek::xml

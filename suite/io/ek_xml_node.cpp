@@ -1,0 +1,226 @@
+// Exported node functions of the XML service: children and values by key.
+//
+// A value is a child element whose text is the value; a read also takes an attribute of the
+// key's name when no such element exists. An element that is present but empty holds the empty
+// text, which the number and boolean reads do not accept (their default applies).
+#include <string>
+
+#include "ek_text.h"
+#include "ek_xml_handles.h"
+#include "ek_xml_keys.h"
+#include "ek_xml_names.h"
+#include "ek_xml_values.h"
+
+using ek::xml::Utf8Key;
+
+namespace {
+
+// The text of the value named key under n, or null when n holds no such value.
+const char* value_text(pugi::xml_node n, const char* key) {
+    if (const pugi::xml_node child = n.child(key)) return child.text().get();
+    if (const pugi::xml_attribute a = n.attribute(key)) return a.value();
+    return nullptr;
+}
+
+template <class Key>
+const char* find_value(Tek_xml_node* node, const Key* key) {
+    if (!node || !key) return nullptr;
+    const Utf8Key k(key);
+    return value_text(node->node, k.c_str());
+}
+
+// Appends <key>text</key> under the node; false when the key is not an element name.
+bool add_value(Tek_xml_node* node, const char* key_utf8, const char* text_utf8) {
+    if (!ek::xml::valid_name(key_utf8)) return false;
+    pugi::xml_node child = node->node.append_child(key_utf8);
+    if (!child) return false;
+    if (*text_utf8 && !child.append_child(pugi::node_pcdata).set_value(text_utf8)) {
+        node->node.remove_child(child);
+        return false;
+    }
+    return true;
+}
+
+template <class Key>
+bool add_formatted(Tek_xml_node* node, const Key* key, const char* text) {
+    if (!node || !key) return false;
+    try {
+        const Utf8Key k(key);
+        return add_value(node, k.c_str(), text);
+    } catch (...) {
+        return false;
+    }
+}
+
+void feed_wide_utf8(Tek_string_adapter* adapter, const char* utf8) {
+    const std::wstring wide = ek::xml::wide_from_utf8(utf8);
+    ek_string_adp_feed(adapter, wide.c_str());
+}
+
+}  // namespace
+
+extern "C" {
+
+void ek_xnode_close(Tek_xml_node* node) { delete node; }
+
+void ek_xnode_get_name_adp(Tek_xml_node* node, Tek_string_adapter* adapter) {
+    if (!node || !adapter) return;
+    try {
+        feed_wide_utf8(adapter, node->node.name());
+    } catch (...) {
+    }
+}
+
+Tek_xml_node* ek_xnode_get_node_w(Tek_xml_node* node, const wchar_t* name) {
+    if (!node || !name) return nullptr;
+    try {
+        const Utf8Key k(name);
+        return ek::xml::make_handle(node->node.child(k.c_str()));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+Tek_xml_node* ek_xnode_get_node_by_no(Tek_xml_node* node, int index) {
+    if (!node || index < 0) return nullptr;
+    try {
+        pugi::xml_node child;
+        int at = 0;
+        if (node->last_child && node->last_index <= index) {
+            child = node->last_child;
+            at = node->last_index;
+        } else {
+            child = node->node.first_child();
+            while (child && child.type() != pugi::node_element) child = child.next_sibling();
+        }
+        while (child && at < index) {
+            child = child.next_sibling();
+            while (child && child.type() != pugi::node_element) child = child.next_sibling();
+            ++at;
+        }
+        if (!child) return nullptr;
+        node->last_child = child;
+        node->last_index = index;
+        return ek::xml::make_handle(child);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+Tek_xml_node* ek_xnode_set_node_w(Tek_xml_node* node, const wchar_t* name) {
+    if (!node || !name) return nullptr;
+    try {
+        const Utf8Key k(name);
+        if (!ek::xml::valid_name(k.c_str())) return nullptr;
+        return ek::xml::make_handle(node->node.append_child(k.c_str()));
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+bool ek_xnode_get_node_bool(Tek_xml_node* node, const wchar_t* key, bool def) {
+    try {
+        bool v;
+        const char* text = find_value(node, key);
+        return text && ek::xml::parse_bool(text, v) ? v : def;
+    } catch (...) {
+        return def;
+    }
+}
+
+int ek_xnode_get_node_int(Tek_xml_node* node, const wchar_t* key, int def) {
+    try {
+        int v;
+        const char* text = find_value(node, key);
+        return text && ek::xml::parse_int32(text, v) ? v : def;
+    } catch (...) {
+        return def;
+    }
+}
+
+long long ek_xnode_get_node_int64(Tek_xml_node* node, const wchar_t* key, long long def) {
+    try {
+        long long v;
+        const char* text = find_value(node, key);
+        return text && ek::xml::parse_int64(text, v) ? v : def;
+    } catch (...) {
+        return def;
+    }
+}
+
+double ek_xnode_get_node_dbl(Tek_xml_node* node, const wchar_t* key, double def) {
+    try {
+        double v;
+        const char* text = find_value(node, key);
+        return text && ek::xml::parse_double(text, v) ? v : def;
+    } catch (...) {
+        return def;
+    }
+}
+
+// The value goes to the adapter as wide text so that a wide receiver loses nothing; the default
+// goes in the form it came in.
+void ek_xnode_get_node_str(Tek_xml_node* node, const char* key, const char* def, Tek_string_adapter* adapter) {
+    if (!adapter) return;
+    try {
+        if (const char* text = find_value(node, key)) feed_wide_utf8(adapter, text);
+        else ek_string_adp_feed_c(adapter, def ? def : "");
+    } catch (...) {
+    }
+}
+
+void ek_xnode_get_node_wstr(Tek_xml_node* node, const wchar_t* key, const wchar_t* def,
+                            Tek_string_adapter* adapter) {
+    if (!adapter) return;
+    try {
+        if (const char* text = find_value(node, key)) feed_wide_utf8(adapter, text);
+        else ek_string_adp_feed(adapter, def ? def : L"");
+    } catch (...) {
+    }
+}
+
+bool ek_xnode_add_node_wstr(Tek_xml_node* node, const wchar_t* key, const wchar_t* text) {
+    if (!node || !key || !text) return false;
+    try {
+        const Utf8Key k(key);
+        const Utf8Key t(text);
+        return add_value(node, k.c_str(), t.c_str());
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ek_xnode_add_node_str(Tek_xml_node* node, const char* key, const char* text) {
+    if (!node || !key || !text) return false;
+    try {
+        const Utf8Key k(key);
+        const Utf8Key t(text);
+        return add_value(node, k.c_str(), t.c_str());
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ek_xnode_add_node_int(Tek_xml_node* node, const wchar_t* key, int value) {
+    char buf[64];
+    buf[ek::xml::format_int(value, buf)] = '\0';
+    return add_formatted(node, key, buf);
+}
+
+bool ek_xnode_add_node_int64(Tek_xml_node* node, const wchar_t* key, long long value) {
+    char buf[64];
+    buf[ek::xml::format_int(value, buf)] = '\0';
+    return add_formatted(node, key, buf);
+}
+
+bool ek_xnode_add_node_dbl(Tek_xml_node* node, const wchar_t* key, double value) {
+    char buf[64];
+    buf[ek::xml::format_double(value, buf)] = '\0';
+    return add_formatted(node, key, buf);
+}
+
+bool ek_xnode_add_node_bool(Tek_xml_node* node, const wchar_t* key, bool value) {
+    return add_formatted(node, key, ek::xml::format_bool(value));
+}
+
+}  // extern "C"

@@ -1,0 +1,106 @@
+#include "ek_xml_reader.h"
+
+#include <cstring>
+#include <optional>
+#include <pugixml.hpp>
+#include <string_view>
+
+#include "ek_xml_encoding.h"
+
+namespace ek::xml {
+namespace {
+
+enum class Form { eight_bit, wide };
+
+bool starts(const unsigned char* s, size_t size, std::initializer_list<unsigned char> prefix) {
+    if (size < prefix.size()) return false;
+    size_t i = 0;
+    for (unsigned char b : prefix)
+        if (s[i++] != b) return false;
+    return true;
+}
+
+// UTF-16 and UTF-32 are recognised by their byte-order mark or by the shape of "<" or "<?" in
+// them; everything else is an 8-bit encoding whose name the declaration gives.
+Form detect_form(const char* data, size_t size) {
+    const auto* s = reinterpret_cast<const unsigned char*>(data);
+    if (starts(s, size, {0xEF, 0xBB, 0xBF})) return Form::eight_bit;
+    if (starts(s, size, {0xFE, 0xFF}) || starts(s, size, {0xFF, 0xFE}) ||
+        starts(s, size, {0x00, 0x00, 0xFE, 0xFF}))
+        return Form::wide;
+    if (starts(s, size, {0x00, 0x00, 0x00, 0x3C}) || starts(s, size, {0x3C, 0x00, 0x00, 0x00}) ||
+        starts(s, size, {0x00, 0x3C, 0x00, 0x3F}) || starts(s, size, {0x3C, 0x00, 0x3F, 0x00}))
+        return Form::wide;
+    return Form::eight_bit;
+}
+
+bool xml_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The encoding named in the XML declaration at the start of an 8-bit file: UTF-8 when there is
+// no declaration or it names none; nothing when the name is unknown or the declaration is cut
+// short.
+std::optional<Encoding> declared_encoding(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") return Encoding::utf8;  // the mark outranks the name
+    if (text.size() < 6 || text.substr(0, 5) != "<?xml" || !xml_space(text[5])) return Encoding::utf8;
+    const size_t end = text.find("?>");
+    if (end == std::string_view::npos) return std::nullopt;
+    const std::string_view decl = text.substr(5, end - 5);
+    size_t at = decl.find("encoding");
+    if (at == std::string_view::npos) return Encoding::utf8;
+    at += 8;
+    while (at < decl.size() && xml_space(decl[at])) ++at;
+    if (at >= decl.size() || decl[at] != '=') return std::nullopt;
+    ++at;
+    while (at < decl.size() && xml_space(decl[at])) ++at;
+    if (at >= decl.size() || (decl[at] != '"' && decl[at] != '\'')) return std::nullopt;
+    const char quote = decl[at++];
+    const size_t close = decl.find(quote, at);
+    if (close == std::string_view::npos) return std::nullopt;
+    return encoding_from_name(decl.substr(at, close - at));
+}
+
+// The tree holds one document element and nothing else at the top level.
+bool one_document_element(const pugi::xml_document& tree) {
+    int elements = 0;
+    for (pugi::xml_node n = tree.first_child(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element) return false;
+        ++elements;
+    }
+    return elements == 1;
+}
+
+}  // namespace
+
+bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_document& tree,
+                    std::unique_ptr<char[]>& source) {
+    if (!data || size == 0) return false;
+    pugi::xml_encoding parse_as = pugi::encoding_utf8;
+    if (detect_form(data.get(), size) == Form::wide) {
+        parse_as = pugi::encoding_auto;  // the parser converts UTF-16 and UTF-32 itself
+    } else {
+        const std::optional<Encoding> encoding = declared_encoding(std::string_view(data.get(), size));
+        if (!encoding) return false;
+        if (std::memchr(data.get(), 0, size) != nullptr) return false;
+        if (*encoding == Encoding::utf8 || *encoding == Encoding::ascii) {
+            if (!valid_utf8(data.get(), size)) return false;
+        } else {
+            std::unique_ptr<char[]> utf8(new char[size * 3]);
+            size = decode_to_utf8(*encoding, data.get(), size, utf8.get());
+            data = std::move(utf8);
+        }
+    }
+    // Whitespace-only text is kept when it is an element's only content, so that a value made of
+    // spaces survives. As a fragment the parser reports text beside the document element instead
+    // of dropping it; the document type is kept only to be refused.
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype |
+                             pugi::parse_fragment;
+    const pugi::xml_parse_result result = tree.load_buffer_inplace(data.get(), size, options, parse_as);
+    if (!result || !one_document_element(tree)) {
+        tree.reset();
+        return false;
+    }
+    source = std::move(data);
+    return true;
+}
+
+}  // namespace ek::xml
