@@ -185,12 +185,55 @@ private:
         bool allocated = false;
         unsigned char type = 0;  // data type the buffer was sized for
         long long length = 0;    // values the buffer was sized for
+        bool loaded = false;     // [first, end) holds the file's values (false after a drop)
     };
 
     // Opens the data file when closed and writes a dirty window back; false when the file
     // cannot be opened.
     bool prepareFile();
     void invalidateStatistics();
+
+    // Writes a dirty window back (never for a read-only property); the dirty flag is cleared
+    // first and the result is not examined. Returns the write's result, 0 when nothing was due.
+    int writeBack();
+    // Forgets the window's contents (the buffer stays allocated).
+    void dropWindow();
+    // After a run write of [start, start + count): a window holding any of it is dropped so
+    // that it never serves or writes back values older than the file's.
+    void dropWindowOverlap(long long start, long long count);
+    // Before a change of the data type or the object count: writes the window back and drops
+    // it, so it is rebuilt for the new layout.
+    void retireWindow();
+    // Slow path of the single-value access: a valid index outside the window.
+    bool ensureWindow(long long index);
+    // A setter's slot: refuses an index outside the property, invalidates the statistics and
+    // makes sure the window holds the index; null when nothing may be stored.
+    unsigned char* beginSet(long long index);
+    // After a setter stored its value.
+    void endSet();
+    // Element of the window for index; the window holds index.
+    unsigned char* windowElement(long long index) {
+        return window_.buffer.data() + (index - window_.first) * elemSize_;
+    }
+    bool inWindow(long long index) const {
+        return window_.loaded && index >= window_.first && index < window_.end;
+    }
+
+    // Positioned transfers of the data file; false unless exactly n bytes moved.
+    bool readAt(uint64_t offset, void* data, uint64_t n);
+    bool writeAt(uint64_t offset, const void* data, uint64_t n);
+    // Reads n packed mask bytes from bytePos, taking bytes beyond the end of the file as 0;
+    // false only when the file reports a failure.
+    bool readPackedZeroPast(long long bytePos, long long n, unsigned char* out);
+    // The converting and resampling part of readRawData (data file already prepared).
+    int readConverted(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
+                      long long stride);
+    // Converting or gathering write of count values at byte offset `offset` (stored type not a mask).
+    int writeConverted(uint64_t offset, const void* src, long long count, unsigned char srcType, long long stride);
+
+    // Value size of the data type in the file (1 for masks, 0 for an unknown type).
+    long long elemSize_ = 4;
+    bool writingBack_ = false;  // write_data is the window's own write-back
 
     bool readOnly_;
     std::string name_;

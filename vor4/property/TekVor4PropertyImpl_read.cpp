@@ -1,0 +1,276 @@
+// Reads: runs with conversion and nearest-index resampling, mask bits, index reads and
+// 2D/3D windows.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/property/value_conversion.h"
+#include "vor4/vor_vocabulary.h"
+
+namespace conv = ek::vor::conv;
+
+namespace {
+
+// Temporary buffers of converting reads hold at most this many bytes of stored values, so
+// memory stays bounded whatever the run length; small enough to stay in the cache.
+constexpr long long k_chunk_bytes = 256 * 1024;
+// Mask bytes unpacked per positioned read.
+constexpr long long k_packed_chunk_bytes = 64 * 1024;
+// In a resampled read, source values further apart than this are fetched by separate reads
+// instead of reading everything between them.
+constexpr long long k_gap_bytes = 64 * 1024;
+
+long long mul_sat(long long a, long long b) {
+    long long r;
+    if (__builtin_mul_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
+    return r;
+}
+
+long long add_sat(long long a, long long b) {
+    long long r;
+    if (__builtin_add_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
+    return r;
+}
+
+// [a, a + len) lies inside [0, limit), all of them non-negative.
+bool window_fits(long long a, long long len, long long limit) {
+    return a >= 0 && len >= 0 && a <= limit && len <= limit - a;
+}
+
+// Nearest source row or slice of output j of n outputs over len sources, never past the last.
+long long nearest(long long j, long long len, long long n) {
+    const long long s = static_cast<long long>(static_cast<double>(j) * static_cast<double>(len) / static_cast<double>(n) + 0.5);
+    return s < len ? s : len - 1;
+}
+
+}  // namespace
+
+bool TekVor4PropertyImpl::readBit(long long start, long long count, unsigned char* dst) {
+    if (start < 0 || count < 0 || (dst == nullptr && count > 0)) return false;
+    if (!openDataFile()) return false;
+    if (count == 0) return true;
+    const long long end = add_sat(start, count);
+    const long long span = std::min(k_packed_chunk_bytes, (end - 1) / 8 - start / 8 + 1);
+    std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size_t(span)]);
+    if (!buffer) return false;
+    unsigned char* const packed = buffer.get();
+    long long p = start;
+    while (p < end) {
+        const long long byteFirst = p / 8;
+        // Pieces after the first start on a byte boundary.
+        const long long pieceEnd = std::min(end, mul_sat(byteFirst + k_packed_chunk_bytes, 8));
+        const long long nbytes = (pieceEnd - 1) / 8 - byteFirst + 1;
+        if (!readAt(uint64_t(byteFirst), packed, uint64_t(nbytes))) return false;
+        long long bit = p % 8;
+        const unsigned char* byte = packed;
+        for (long long i = p; i < pieceEnd; ++i) {
+            *dst++ = static_cast<unsigned char>((*byte >> bit) & 1u);
+            if (++bit == 8) {
+                bit = 0;
+                ++byte;
+            }
+        }
+        p = pieceEnd;
+    }
+    return true;
+}
+
+bool TekVor4PropertyImpl::readPackedZeroPast(long long bytePos, long long n, unsigned char* out) {
+    if (!file_.seek(uint64_t(bytePos))) return false;
+    const uint64_t got = file_._read_bytes(out, uint64_t(n));
+    if (got == ek::detail::fileio_win::failed) return false;
+    if (got < uint64_t(n)) std::memset(out + got, 0, size_t(uint64_t(n) - got));
+    return true;
+}
+
+int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst, long long dstCount,
+                                     unsigned char dstType, long long dstStride) {
+    if (start < 0 || count < 0 || dstCount < 0 || dstStride < 0) return 4;
+    if (count > numObjects_) return 4;
+    if (dst == nullptr && count > 0 && dstCount > 0) return 4;
+    const long long stride = dstStride == 0 ? 1 : dstStride;
+    if (!prepareFile()) return 2;
+    // Nothing to read or nothing to fill: dst stays as it is.
+    if (count == 0 || dstCount == 0) return 0;
+    if (elemSize_ == 0) return 2;
+
+    if (dataType_ != conv::k_bitmask && dataType_ == dstType && count == dstCount && stride == 1) {
+        // Own type, one to one: straight from the file into the caller's buffer.
+        long long offset, bytes;
+        if (__builtin_mul_overflow(start, elemSize_, &offset) || __builtin_mul_overflow(count, elemSize_, &bytes))
+            return 2;
+        return readAt(uint64_t(offset), dst, uint64_t(bytes)) ? 0 : 2;
+    }
+    return readConverted(start, count, dst, dstCount, dstType, stride);
+}
+
+int TekVor4PropertyImpl::readConverted(long long start, long long count, void* dst, long long dstCount,
+                                       unsigned char dstType, long long stride) {
+    const bool mask = dataType_ == conv::k_bitmask;
+    const long long size = elemSize_;  // one byte per unpacked mask value
+    const long long chunk = std::max<long long>(1, k_chunk_bytes / size);
+    const long long bufValues = std::min(count, chunk);
+    std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[size_t(bufValues * size)]);
+    if (!buf) return 1;
+
+    // Source values [first, first + n) of the run into buf.
+    auto load = [&](long long first, long long n) -> bool {
+        if (mask) return readBit(start + first, n, buf.get());
+        long long offset;
+        if (__builtin_mul_overflow(add_sat(start, first), size, &offset)) return false;
+        return readAt(uint64_t(offset), buf.get(), uint64_t(n * size));
+    };
+
+    auto* out = static_cast<unsigned char*>(dst);
+    const long long dstSize = ek::vor::data_type_size(dstType);
+
+    if (count == dstCount) {
+        for (long long pos = 0; pos < count; pos += chunk) {
+            const long long n = std::min(chunk, count - pos);
+            if (!load(pos, n)) return 2;
+            conv::convert_read(buf.get(), dataType_, n, out + pos * stride * dstSize, dstType, stride);
+        }
+        return 0;
+    }
+
+    // Resampling: output k takes source resample_index(k). Outputs are taken in order in
+    // groups whose sources fit one buffer and lie close together; each group is one read.
+    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    const long long gap = std::max<long long>(1, k_gap_bytes / size);
+    long long k = 0;
+    while (k < dstCount) {
+        const long long s0 = conv::resample_index(k, ratio, count);
+        long long last = s0;
+        long long kEnd = k + 1;
+        while (kEnd < dstCount) {
+            const long long s = conv::resample_index(kEnd, ratio, count);
+            if (s - s0 >= chunk || s - last > gap) break;
+            last = s;
+            ++kEnd;
+        }
+        if (!load(s0, last - s0 + 1)) return 2;
+        conv::convert_read_space(buf.get(), dataType_, s0, count, ratio, k, kEnd, out, dstType, stride);
+        k = kEnd;
+    }
+    return 0;
+}
+
+int TekVor4PropertyImpl::readRawData_index(long long start, long long count, long long* dst, long long dstOffset,
+                                           long long dstCount, long long step) {
+    if (start < 0 || count < 0 || dstCount < 0 || dstOffset < 0) return 4;
+    if (count > numObjects_) return 4;
+    const long long outputs = count != dstCount ? dstCount : count;
+    if (dst == nullptr && outputs > 0) return 4;
+    if (!prepareFile()) return 2;
+    long long* out = outputs > 0 ? dst + dstOffset : dst;
+    if (count != dstCount) {
+        // No source value to name for an empty run.
+        if (count == 0) return 0;
+        for (long long k = 0; k < dstCount; ++k) {
+            long long s = static_cast<long long>(static_cast<double>(k) * static_cast<double>(count) /
+                                                     static_cast<double>(dstCount) +
+                                                 0.5);
+            if (s >= count) s = count - 1;  // the nearest valid source, as the data reads do
+            out[k] = s + start;
+        }
+    } else {
+        const long long st = step == 0 ? 1 : step;
+        // Wrapping arithmetic: an absurd step gives absurd indices, never undefined behaviour.
+        for (long long k = 0; k < count; ++k)
+            out[k] = static_cast<long long>(uint64_t(start) + uint64_t(k) * uint64_t(st));
+    }
+    return 0;
+}
+
+int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, long long h, void* dst, long long dstW,
+                                    long long dstH, unsigned char dstType, long long dstStride,
+                                    long long dstRowStride) {
+    if (geomType_ != 2) return 5;
+    if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_)) return 4;
+    if (dstW < 0 || dstStride < 0 || dstRowStride < 0) return 4;
+    const long long stride = dstStride == 0 ? 1 : dstStride;
+    const long long pitch = dstRowStride != 0 ? dstRowStride : stride * dstW;
+    if (dstH < 1) return 0;
+    if (dst == nullptr && dstW > 0) return 4;
+    if (h == 0) return 0;  // no row to sample
+
+    const long long q = h / dstH;
+    const long long r = h % dstH;
+    long long position = add_sat(mul_sat(y0, nx_), x0);
+    long long acc = 0;
+    auto* row = static_cast<unsigned char*>(dst);
+    const long long rowBytes = ek::vor::data_type_size(dstType) * pitch;
+    for (long long j = 0; j < dstH; ++j) {
+        const int res = readRawData(position, w, row, dstW, dstType, stride);
+        if (res != 0) return res;
+        position = add_sat(position, mul_sat(q, nx_));
+        acc += r;
+        if (acc > dstH) {
+            position = add_sat(position, nx_);
+            acc -= dstH;
+        }
+        row += rowBytes;
+    }
+    return 0;
+}
+
+int TekVor4PropertyImpl::readData2D_index(long long x0, long long y0, long long w, long long h, long long* dst,
+                                          long long dstW, long long dstH, long long step, long long /*rowStep*/) {
+    if (geomType_ != 2) return 5;
+    if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_)) return 4;
+    if (dstW < 0) return 4;
+    if (dstH < 1) return 0;
+    if (dst == nullptr && dstW > 0) return 4;
+    if (h == 0) return 0;
+
+    const long long q = h / dstH;
+    const long long r = h % dstH;
+    long long position = add_sat(mul_sat(y0, nx_), x0);
+    long long acc = 0;
+    for (long long j = 0; j < dstH; ++j) {
+        const int res = readRawData_index(position, w, dst, j * dstW, dstW, step);
+        if (res != 0) return res;
+        position = add_sat(position, mul_sat(q, nx_));
+        acc += r;
+        if (acc > dstH) {
+            position = add_sat(position, nx_);
+            acc -= dstH;
+        }
+    }
+    return 0;
+}
+
+int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, long long w, long long h, long long d,
+                                    void* dst, long long dstW, long long dstH, long long dstD,
+                                    unsigned char dstType, long long dstStride, long long dstRowStride,
+                                    long long dstSliceStride) {
+    if (geomType_ != 3) return 5;
+    if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_) || !window_fits(z0, d, nz_)) return 4;
+    if (dstW < 0 || dstStride < 0 || dstRowStride < 0 || dstSliceStride < 0) return 4;
+    const long long stride = dstStride == 0 ? 1 : dstStride;
+    const long long rowPitch = dstRowStride != 0 ? dstRowStride : stride * dstW;
+    const long long slicePitch = dstSliceStride != 0 ? dstSliceStride : rowPitch * (dstH > 0 ? dstH : 0);
+    if (dstD < 1 || dstH < 1) return 0;
+    if (dst == nullptr && dstW > 0) return 4;
+    if (h == 0 || d == 0) return 0;  // nothing to sample
+
+    const long long size = ek::vor::data_type_size(dstType);
+    const long long plane = mul_sat(nx_, ny_);
+    auto* slice = static_cast<unsigned char*>(dst);
+    for (long long k = 0; k < dstD; ++k) {
+        const long long z = nearest(k, d, dstD) + z0;
+        unsigned char* row = slice;
+        for (long long j = 0; j < dstH; ++j) {
+            const long long y = nearest(j, h, dstH) + y0;
+            const long long position = add_sat(add_sat(mul_sat(z, plane), mul_sat(y, nx_)), x0);
+            const int res = readRawData(position, w, row, dstW, dstType, stride);
+            if (res != 0) return res;
+            row += size * rowPitch;
+        }
+        slice += size * slicePitch;
+    }
+    return 0;
+}
