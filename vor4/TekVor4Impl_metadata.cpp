@@ -1,0 +1,253 @@
+// Reading and writing the document's metadata file, and the document's lifecycle around it.
+#include <cmath>
+#include <limits>
+
+#include "ek_text.h"
+#include "ekx_io.h"
+#include "services/Tek_string_adapter.h"
+#include "vor4/TekVor4Impl.h"
+#include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/vor_vocabulary.h"
+
+namespace {
+
+const wchar_t* const k_encoding = L"Windows-1251";
+
+std::string readText(Tek_xml_node* node, const char* key) {
+    std::string text;
+    Tek_std_string_adapter adapter(text);
+    ek_xnode_get_node_str(node, key, "", adapter.adapter());
+    return text;
+}
+
+std::wstring readWideText(Tek_xml_node* node, const char* key) {
+    std::wstring text;
+    Tek_std_wstring_adapter adapter(text);
+    ek_xnode_get_node_str(node, key, "", adapter.adapter());
+    return text;
+}
+
+// Histogram under/over counts are stored as integers but read as doubles; the fraction is
+// dropped and values no 64-bit count can hold are clamped rather than cast undefined.
+long long truncatedCount(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 9.2233720368547758e18) return std::numeric_limits<long long>::max();
+    if (value <= -9.2233720368547758e18) return std::numeric_limits<long long>::min();
+    return static_cast<long long>(std::trunc(value));
+}
+
+const wchar_t* boolText(bool value) { return value ? L"True" : L"False"; }
+
+// Builds one property from its "TGrDocProp" node.
+TekVor4PropertyImpl* readProperty(Tek_xml_node* node, const std::string& base, bool readOnly, long long sizeX,
+                                  long long sizeY, long long sizeZ, long long numObjects, unsigned char gridType) {
+    const std::string name = readText(node, "PropName");
+    auto* p = new TekVor4PropertyImpl(base + "." + name + ".property", readOnly);
+    p->setName(name);
+    p->setCaption(readText(node, "Caption"));
+    p->setTemp(ek_xnode_get_node_bool(node, L"IsTemp", false));
+    p->setPropKind(ek::vor::prop_kind(readWideText(node, "PropKind")));
+    p->setDataType(ek::vor::data_type(readWideText(node, "DataType")));
+    p->setPrecision(readText(node, "Precision"));
+    p->setFuncX0(ek_xnode_get_node_dbl(node, L"FuncX0", 0.0));
+    p->setFuncY0(ek_xnode_get_node_dbl(node, L"FuncY0", 0.0));
+    p->setFuncZ0(ek_xnode_get_node_dbl(node, L"FuncZ0", 0.0));
+    p->setFuncDX(ek_xnode_get_node_dbl(node, L"FuncDX", 0.0));
+    p->setFuncDY(ek_xnode_get_node_dbl(node, L"FuncDY", 0.0));
+    p->setFuncDZ(ek_xnode_get_node_dbl(node, L"FuncDZ", 0.0));
+    p->setFuncLX(ek_xnode_get_node_int(node, L"FuncLX", 0));
+    p->setFuncLY(ek_xnode_get_node_int(node, L"FuncLY", 0));
+    p->setFuncLZ(ek_xnode_get_node_int(node, L"FuncLZ", 0));
+    if (ek_xnode_get_node_bool(node, L"StatExists", false)) {
+        p->setMin(ek_xnode_get_node_dbl(node, L"Min", 0.0));
+        p->setMax(ek_xnode_get_node_dbl(node, L"Max", 0.0));
+        p->setAverage(ek_xnode_get_node_dbl(node, L"Average", 0.0));
+        p->setStdDev(ek_xnode_get_node_dbl(node, L"StDev", 0.0));
+        p->setStatisticPresent(ek_xnode_get_node_int64(node, L"IndefCount", 0));
+    }
+    if (ek_xnode_get_node_bool(node, L"HistogrammExists", false)) {
+        p->setHgBndMin(ek_xnode_get_node_dbl(node, L"HgBndMin", 0.0));
+        p->setHgBndMax(ek_xnode_get_node_dbl(node, L"HgBndMax", 0.0));
+        p->setHgMin(truncatedCount(ek_xnode_get_node_dbl(node, L"HgMin", 0.0)));
+        p->setHgMax(truncatedCount(ek_xnode_get_node_dbl(node, L"HgMax", 0.0)));
+        p->setHgDiapData(readText(node, "HgDiapData"));
+    }
+    p->setSize(sizeX, sizeY, sizeZ);
+    p->setNumObjects(numObjects);
+    p->setGridType(gridType);
+    return p;
+}
+
+}  // namespace
+
+TekVor4Impl::~TekVor4Impl() {
+    save();
+    destroyProperties();
+}
+
+void TekVor4Impl::destroyProperties() {
+    for (TekVor4Property* p : properties) delete p;
+    properties.clear();
+}
+
+std::string TekVor4Impl::dataFileBase() const {
+    const size_t dot = path.rfind('.');
+    return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+bool TekVor4Impl::open(const std::wstring& filePath, bool ro) { return open(ek::text::to_narrow(filePath), ro); }
+
+bool TekVor4Impl::open(const std::string& filePath, bool ro) {
+    if (!properties.empty()) return false;
+
+    Tek_xml_doc* doc = ek_xml_create();
+    if (!doc) return false;
+    ek_xml_set_encoding_w(doc, k_encoding);
+    if (!ek_xml_load_from_file_w(doc, ek::text::to_wide(filePath).c_str())) {
+        ek_xml_destroy(doc);
+        return false;
+    }
+    Tek_xml_node* root = ek_xml_get_root_w(doc, L"TGrDoc");
+    if (!root) {
+        ek_xml_destroy(doc);
+        return false;
+    }
+    std::wstring rootName;
+    {
+        Tek_std_wstring_adapter adapter(rootName);
+        ek_xnode_get_name_adp(root, adapter.adapter());
+    }
+    if (rootName != L"TGrDoc") {
+        ek_xnode_close(root);
+        ek_xml_destroy(doc);
+        return false;
+    }
+
+    path = filePath;
+    readOnly = ro;
+    numObjects = ek_xnode_get_node_int64(root, L"ObjCount", 0);
+    earthPlane = ek_xnode_get_node_bool(root, L"EarthPlane", true);
+    gridType = ek::vor::grid_type(readWideText(root, "GridType"));
+    maskPropIndex = ek_xnode_get_node_int(root, L"MaskPropIndex", -1);
+    xPropIndex = ek_xnode_get_node_int(root, L"XPropIndex", -1);
+    yPropIndex = ek_xnode_get_node_int(root, L"YPropIndex", -1);
+    zPropIndex = ek_xnode_get_node_int(root, L"ZPropIndex", -1);
+    x0 = ek_xnode_get_node_dbl(root, L"X0", 0.0);
+    y0 = ek_xnode_get_node_dbl(root, L"Y0", 0.0);
+    z0 = ek_xnode_get_node_dbl(root, L"Z0", 0.0);
+    sizeX = ek_xnode_get_node_int64(root, L"Pic", 1);
+    sizeY = ek_xnode_get_node_int64(root, L"Prf", 1);
+    sizeZ = ek_xnode_get_node_int64(root, L"PicZ", 1);
+    dx = ek_xnode_get_node_dbl(root, L"DX", 1.0);
+    dy = ek_xnode_get_node_dbl(root, L"DY", 1.0);
+    dz = ek_xnode_get_node_dbl(root, L"DZ", 1.0);
+    azimuth = ek_xnode_get_node_dbl(root, L"Azim1", 0.0);
+
+    const std::string base = dataFileBase();
+    switch (gridType) {
+        case 0: case 1: case 2: case 4: case 6:
+            // Point sets and 1D grids are sized by their object count alone.
+            sizeX = numObjects;
+            sizeY = 1;
+            sizeZ = 1;
+            break;
+        default:
+            break;
+    }
+
+    if (Tek_xml_node* list = ek_xnode_get_node_w(root, L"Properties")) {
+        for (int i = 0;; ++i) {
+            Tek_xml_node* node = ek_xnode_get_node_by_no(list, i);
+            if (!node) break;
+            properties.push_back(
+                readProperty(node, base, readOnly, sizeX, sizeY, sizeZ, numObjects, gridType));
+            ek_xnode_close(node);
+        }
+        ek_xnode_close(list);
+    }
+    ek_xnode_close(root);
+    ek_xml_destroy(doc);
+    return true;
+}
+
+bool TekVor4Impl::save() {
+    if (deleted) return true;
+    if (path.empty()) return false;
+    if (readOnly) return true;
+
+    Tek_xml_doc* doc = ek_xml_create();
+    if (!doc) return false;
+    Tek_xml_node* root = ek_xml_set_root_w(doc, L"TGrDoc");
+    if (!root) {
+        ek_xml_destroy(doc);
+        return false;
+    }
+
+    ek_xnode_add_node_wstr(root, L"GridType", ek::vor::grid_type(gridType).c_str());
+    ek_xnode_add_node_int64(root, L"ObjCount", numObjects);
+    ek_xnode_add_node_int(root, L"PropCount", static_cast<int>(properties.size()));
+    ek_xnode_add_node_wstr(root, L"EarthPlane", boolText(earthPlane));
+    ek_xnode_add_node_int(root, L"MaskPropIndex", maskPropIndex);
+    if (gridType == 2 || gridType == 4 || gridType == 6) ek_xnode_add_node_int(root, L"XPropIndex", xPropIndex);
+    if (gridType == 4 || gridType == 6) ek_xnode_add_node_int(root, L"YPropIndex", yPropIndex);
+    if (gridType == 6) ek_xnode_add_node_int(root, L"ZPropIndex", zPropIndex);
+
+    const unsigned char geom = ek::vor::grid_geom_type(gridType);
+    if (geom >= 1) {
+        ek_xnode_add_node_dbl(root, L"X0", x0);
+        ek_xnode_add_node_dbl(root, L"Y0", y0);
+        if (geom == 3) ek_xnode_add_node_dbl(root, L"Z0", z0);
+        ek_xnode_add_node_int64(root, L"Pic", sizeX);
+        if (geom >= 2) ek_xnode_add_node_int64(root, L"Prf", sizeY);
+        if (geom == 3) ek_xnode_add_node_int64(root, L"PicZ", sizeZ);
+        ek_xnode_add_node_dbl(root, L"DX", dx);
+        if (geom >= 2) ek_xnode_add_node_dbl(root, L"DY", dy);
+        if (geom == 3) ek_xnode_add_node_dbl(root, L"DZ", dz);
+    }
+    ek_xnode_add_node_dbl(root, L"Azim1", azimuth);
+    ek_xnode_add_node_dbl(root, L"Azim2", 0.0);
+    ek_xnode_add_node_dbl(root, L"Azim3", 0.0);
+
+    Tek_xml_node* list = ek_xnode_set_node_w(root, L"Properties");
+    for (TekVor4Property* p : properties) p->saveMetadata(list);
+
+    ek_xml_set_whitespaces(doc, true);
+    ek_xml_set_encoding_w(doc, k_encoding);
+    // A write that did not reach the disk is reported: the caller would otherwise believe
+    // the document safe.
+    const bool written = ek_xml_save_to_file_w(doc, ek::text::to_wide(path).c_str());
+
+    if (list) ek_xnode_close(list);
+    ek_xnode_close(root);
+    ek_xml_destroy(doc);
+    return written;
+}
+
+bool TekVor4Impl::create(const std::wstring& filePath) { return create(ek::text::to_narrow(filePath)); }
+
+bool TekVor4Impl::create(const std::string& filePath) {
+    path = filePath;
+    readOnly = false;
+    return save();
+}
+
+void TekVor4Impl::assign(TekVor4* source) {
+    if (readOnly || !source || source == this) return;
+    for (unsigned int i = 0; i < properties.size();) {
+        if (!deleteProperty(i)) ++i;
+    }
+    gridType = source->getGridType();
+    x0 = source->getX0();
+    y0 = source->getY0();
+    z0 = source->getZ0();
+    dx = source->getDX();
+    dy = source->getDY();
+    dz = source->getDZ();
+    earthPlane = source->getEarthPlane();
+    azimuth = source->getAzimuth();
+    sizeX = source->getSizeX();
+    sizeY = source->getSizeY();
+    sizeZ = source->getSizeZ();
+    numObjects = source->getNumObjects();
+    save();
+}
