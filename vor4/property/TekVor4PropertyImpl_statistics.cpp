@@ -10,18 +10,6 @@
 #include "vor4/property/statistics_scan.h"
 #include "vor4/vor_vocabulary.h"
 
-// Until the XML service library is part of every build, its entry points are referenced
-// weakly so that executables without it still link; saveMetadata then writes nothing.
-#if defined(__GNUC__) && !defined(_WIN32)
-#pragma weak ek_xnode_set_node_w
-#pragma weak ek_xnode_close
-#pragma weak ek_xnode_add_node_wstr
-#pragma weak ek_xnode_add_node_str
-#pragma weak ek_xnode_add_node_dbl
-#pragma weak ek_xnode_add_node_int64
-#define EKX_IO_WEAK 1
-#endif
-
 namespace {
 
 constexpr double k_single_max = 3.4028234663852886e38;  // largest single-precision value
@@ -274,9 +262,6 @@ void TekVor4PropertyImpl::updateHistogram() {
 
 void TekVor4PropertyImpl::saveMetadata(Tek_xml_node* propertiesNode) {
     if (!propertiesNode) return;
-#ifdef EKX_IO_WEAK
-    if (!&ek_xnode_set_node_w) return;
-#endif
     Tek_xml_node* node = ek_xnode_set_node_w(propertiesNode, L"TGrDocProp");
     if (!node) return;
     auto flag = [](bool b) { return b ? L"True" : L"False"; };

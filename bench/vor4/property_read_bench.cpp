@@ -1,0 +1,159 @@
+// Property reads against raw pread of the same bytes, measured side by side in each iteration:
+// own-type runs (straight into the caller's buffer), converting runs, and the decimating 2D
+// window read.
+#include <memory>
+
+#include "bench_data.h"
+
+using namespace ek::bench;
+
+namespace {
+
+constexpr unsigned char dtSingle = 0, dtByte = 1, dtInteger = 2, dtBitmask = 3, dtDouble = 4;
+
+struct Files {
+    Scratch dir;
+    std::string single, integer, dbl, mask;
+    long long maskValues = 0;
+    bool ok = false;
+
+    Files() {
+        single = dir.narrow("b.Single.property");
+        integer = dir.narrow("b.Integer.property");
+        dbl = dir.narrow("b.Double.property");
+        mask = dir.narrow("b.Mask.property");
+        maskValues = 4 * k_values;  // 32 MiB of bits
+        ok = write_file<float>(single, k_values, [](long long k) { return static_cast<float>(field_value(k)); }) &&
+             write_file<int32_t>(integer, k_values,
+                                 [](long long k) {
+                                     const double v = field_value(k);
+                                     return std::isnan(v) ? 2147483647 : static_cast<int32_t>(v);
+                                 }) &&
+             write_file<double>(dbl, k_values / 2, [](long long k) { return field_value(k); }) &&
+             write_file<uint8_t>(mask, maskValues / 8,
+                                 [](long long k) { return static_cast<uint8_t>(k * 2654435761u >> 13); });
+    }
+};
+
+Files& files() {
+    static Files f;
+    return f;
+}
+
+// One run of the whole 256 MiB single property into the caller's buffer, against one pread.
+void BM_OwnTypeRunRead(benchmark::State& state) {
+    Files& f = files();
+    if (!f.ok) return state.SkipWithError("cannot write the data files");
+    auto p = open_property(std::filesystem::path(f.single).wstring(), dtSingle, k_values);
+    const uint64_t bytes = static_cast<uint64_t>(k_values) * 4;
+    std::vector<char> dst = touched(bytes);
+    const int fd = ::open(f.single.c_str(), O_RDONLY);
+    double subject = 0, reference = 0;
+    for (auto _ : state) {
+        const double t0 = now_seconds();
+        if (!raw_pread(fd, dst.data(), bytes, 0)) return state.SkipWithError("raw read failed");
+        const double t1 = now_seconds();
+        if (p->readRawData(0, k_values, dst.data(), k_values, dtSingle, 1) != 0)
+            return state.SkipWithError("property read failed");
+        const double t2 = now_seconds();
+        benchmark::DoNotOptimize(dst.data());
+        reference += t1 - t0;
+        subject += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    ::close(fd);
+    report(state, subject, reference, static_cast<double>(bytes));
+}
+BENCHMARK(BM_OwnTypeRunRead)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+
+// The whole file in runs of 1 Mi values converted to another type, against pread of the same
+// byte ranges into one reused buffer.
+void converting(benchmark::State& state, const std::string& path, unsigned char stored, long long values,
+                unsigned char requested) {
+    auto p = open_property(std::filesystem::path(path).wstring(), stored, values);
+    const int srcSize = stored == dtBitmask ? 1 : ek::vor::data_type_size(stored);
+    const uint64_t fileBytes = file_bytes(path);
+    std::vector<char> dst = touched(static_cast<uint64_t>(k_piece) * ek::vor::data_type_size(requested));
+    std::vector<char> raw = touched(static_cast<uint64_t>(k_piece) * srcSize);
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    double subject = 0, reference = 0;
+    for (auto _ : state) {
+        const double t0 = now_seconds();
+        for (long long at = 0; at < values; at += k_piece) {
+            const uint64_t from = stored == dtBitmask ? static_cast<uint64_t>(at / 8) : static_cast<uint64_t>(at) * srcSize;
+            const uint64_t n = stored == dtBitmask ? static_cast<uint64_t>(k_piece / 8) : static_cast<uint64_t>(k_piece) * srcSize;
+            if (!raw_pread(fd, raw.data(), n, from)) return state.SkipWithError("raw read failed");
+            benchmark::DoNotOptimize(raw.data());
+        }
+        const double t1 = now_seconds();
+        for (long long at = 0; at < values; at += k_piece) {
+            if (p->readRawData(at, k_piece, dst.data(), k_piece, requested, 1) != 0)
+                return state.SkipWithError("property read failed");
+            benchmark::DoNotOptimize(dst.data());
+        }
+        const double t2 = now_seconds();
+        reference += t1 - t0;
+        subject += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    ::close(fd);
+    report(state, subject, reference, static_cast<double>(fileBytes));
+    state.counters["values_M"] = static_cast<double>(values) / 1e6;
+}
+
+void BM_ConvertingRead_Int32ToDouble(benchmark::State& state) {
+    if (!files().ok) return state.SkipWithError("cannot write the data files");
+    converting(state, files().integer, dtInteger, k_values, dtDouble);
+}
+void BM_ConvertingRead_DoubleToSingle(benchmark::State& state) {
+    if (!files().ok) return state.SkipWithError("cannot write the data files");
+    converting(state, files().dbl, dtDouble, k_values / 2, dtSingle);
+}
+void BM_ConvertingRead_SingleToInt32(benchmark::State& state) {
+    if (!files().ok) return state.SkipWithError("cannot write the data files");
+    converting(state, files().single, dtSingle, k_values, dtInteger);
+}
+void BM_ConvertingRead_BitmaskToByte(benchmark::State& state) {
+    if (!files().ok) return state.SkipWithError("cannot write the data files");
+    converting(state, files().mask, dtBitmask, files().maskValues, dtByte);
+}
+BENCHMARK(BM_ConvertingRead_Int32ToDouble)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertingRead_DoubleToSingle)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertingRead_SingleToInt32)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertingRead_BitmaskToByte)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
+
+// 8192 × 8192 singles shown as 1024 × 1024: every eighth row, every eighth value of it. The
+// reference reads exactly the rows the window visits.
+void BM_DecimatingWindowRead(benchmark::State& state) {
+    Files& f = files();
+    if (!f.ok) return state.SkipWithError("cannot write the data files");
+    constexpr long long out = 1024;
+    auto p = open_property(std::filesystem::path(f.single).wstring(), dtSingle, k_side, k_side, 3);
+    std::vector<char> dst = touched(out * out * 4);
+    std::vector<char> row = touched(k_side * 4);
+    const int fd = ::open(f.single.c_str(), O_RDONLY);
+    double subject = 0, reference = 0;
+    for (auto _ : state) {
+        const double t0 = now_seconds();
+        for (long long r = 0; r < out; ++r) {
+            const uint64_t y = static_cast<uint64_t>(r * (k_side / out));
+            if (!raw_pread(fd, row.data(), k_side * 4, y * k_side * 4)) return state.SkipWithError("raw read failed");
+            benchmark::DoNotOptimize(row.data());
+        }
+        const double t1 = now_seconds();
+        if (p->readData2D(0, 0, k_side, k_side, dst.data(), out, out, dtSingle, 0, 0) != 0)
+            return state.SkipWithError("property read failed");
+        benchmark::DoNotOptimize(dst.data());
+        const double t2 = now_seconds();
+        reference += t1 - t0;
+        subject += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    ::close(fd);
+    report(state, subject, reference, static_cast<double>(out * k_side * 4));
+}
+BENCHMARK(BM_DecimatingWindowRead)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
