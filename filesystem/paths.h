@@ -108,6 +108,39 @@ std::wstring hostname();
 // The process's current folder with a trailing separator.
 std::wstring current_path();
 
+// --- Normalising, comparing and whole trees ---
+
+// The path with "." and empty components dropped and ".." folded into its parent; the root
+// (a drive, leading separators) and a trailing separator are kept, separators become the
+// platform's own. A relative path that folds to nothing gives the empty string.
+std::wstring clean_path(const std::wstring& path);
+// `path` made absolute against `base` (the current folder when `base` is empty), cleaned.
+std::wstring absolute_path(const std::wstring& path, const std::wstring& base = std::wstring());
+// `path` relative to the folder `base` (both made absolute first); the absolute path when they
+// share no root.
+std::wstring relative_path(const std::wstring& path, const std::wstring& base);
+// Whether two paths name the same place: compared component by component after cleaning,
+// letters of either case alike.
+bool is_equal(const std::wstring& a, const std::wstring& b);
+// The longest folder, with a trailing separator, that holds every path's folder part; empty
+// when there is none.
+std::wstring common_directory(const std::vector<std::wstring>& paths);
+// Creates the folder and every missing folder above it.
+bool make_path(const std::wstring& path);
+// Copies the files of `src` into `dst` (created as needed), the subfolders too when
+// `recursive`; an existing file is replaced only when `overwrite`. True when all were copied.
+bool copy_directory(const std::wstring& src, const std::wstring& dst, bool overwrite, bool recursive);
+// Moves what copy_directory would copy, then removes `src` when nothing is left in it.
+bool move_directory(const std::wstring& src, const std::wstring& dst, bool overwrite, bool recursive);
+// Removes a file, or a folder with everything in it (links are removed, not followed).
+bool remove_path(const std::wstring& path);
+// `find` with the folder and the mask in one pattern: find(directory(p), filename(p), flags).
+std::vector<std::wstring> find(const std::wstring& pattern, int flags);
+// Joins every part in order with combine.
+std::wstring combine(const std::vector<std::wstring>& parts);
+// Replaces everything from the file name's first dot (see full_extension).
+std::wstring change_full_extension(const std::wstring& path, const std::wstring& ext);
+
 // A path under construction: each call replaces or extends one part.
 class transform {
 public:

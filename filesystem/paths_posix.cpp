@@ -73,13 +73,18 @@ bool write_all(int fd, const char* data, size_t n) {
     return true;
 }
 
-// Copies the whole of `in` into `out`; both are positioned at their start.
-bool copy_bytes(int in, int out) {
-    // The kernel copies without a trip through user memory when it can.
+// Copies the whole of `in` (of `size` bytes when the copy began) into `out`; both are
+// positioned at their start.
+bool copy_bytes(int in, int out, off_t size) {
+    // The kernel copies without a trip through user memory when it can. Some file systems
+    // refuse, or claim an empty file; the plain loop below then does the work.
     for (bool first = true;; first = false) {
         const ssize_t r = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
-        if (r == 0) return true;
         if (r > 0) continue;
+        if (r == 0) {
+            if (!first || size == 0) return true;
+            break;
+        }
         if (errno == EINTR) continue;
         if (!first || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP))
             return false;
@@ -139,7 +144,7 @@ bool copy_os(const std::string& src, const std::string& dst, bool overwrite) {
     fd_guard out;
     out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (out.fd < 0) return false;
-    bool ok = copy_bytes(in.fd, out.fd);
+    bool ok = copy_bytes(in.fd, out.fd, st.st_size);
     if (ok) {
         // Like a Windows copy: same permissions and the same modification time.
         ::fchmod(out.fd, st.st_mode & 07777);
