@@ -58,9 +58,12 @@ bool ek_xml_load_from_file_w(Tek_xml_doc* doc, const wchar_t* path) {
 bool ek_xml_save_to_file_w(Tek_xml_doc* doc, const wchar_t* path) {
     if (!doc || !path || !*path) return false;
     try {
-        std::string bytes;
-        if (!ek::xml::write_document(*doc->tree, doc->encoding, doc->indent, bytes)) return false;
-        return ek::xml::replace_file(path, bytes);
+        // Nothing is written for a document that has no tree.
+        if (!doc->tree->document_element()) return false;
+        const auto file = ek::xml::begin_replacement(path);
+        if (!file) return false;
+        const auto sink = [&file](const char* data, size_t size) { return file->write(data, size); };
+        return ek::xml::write_document(*doc->tree, doc->encoding, doc->indent, sink) && file->commit();
     } catch (...) {
         return false;
     }

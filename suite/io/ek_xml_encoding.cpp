@@ -105,6 +105,17 @@ int encode_byte(Encoding encoding, char32_t c) {
     return -1;
 }
 
+size_t utf8_size(Encoding encoding, const char* src, size_t size) {
+    const auto& table = cp1251_utf8();
+    size_t total = size;
+    for (size_t i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(src[i]);
+        if (b < 0x80) continue;
+        total += encoding == Encoding::windows1251 ? static_cast<size_t>(table[b][0]) - 1 : 1;
+    }
+    return total;
+}
+
 size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst) {
     char* out = dst;
     if (encoding == Encoding::windows1251) {

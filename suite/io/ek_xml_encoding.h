@@ -22,8 +22,11 @@ const char* encoding_name(Encoding encoding);
 // Not for UTF-8.
 int encode_byte(Encoding encoding, char32_t c);
 
-// Appends the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1.
-// Returns the number of bytes appended at dst, which must hold 3 * size bytes.
+// The length of the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1.
+size_t utf8_size(Encoding encoding, const char* src, size_t size);
+
+// Writes the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1 to dst, which must
+// hold utf8_size bytes; returns that size.
 size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst);
 
 // Reads one code point of UTF-8 at s[i] and advances i; an invalid sequence gives U+FFFD and

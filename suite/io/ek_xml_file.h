@@ -12,9 +12,18 @@ namespace ek::xml {
 // regular file.
 bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& size);
 
-// Writes bytes to a new temporary file in the folder of path, flushes it to the disk and renames
-// it over path, so that path holds either its old content or all of the new one, never a part.
-// On failure the temporary file is removed, path is untouched and the result is false.
-bool replace_file(std::wstring_view path, std::string_view bytes);
+// The new content of a file, written to a temporary file in the same folder. commit flushes it to
+// the disk and renames it over the target, so that the target holds either its old content or
+// all of the new one, never a part. A replacement dropped without a successful commit removes
+// its temporary file and leaves the target untouched.
+class FileReplacement {
+public:
+    virtual ~FileReplacement() = default;
+    virtual bool write(const char* data, size_t size) = 0;
+    virtual bool commit() = 0;
+};
+
+// Null when no temporary file can be made beside path (no such folder, no right to write, ...).
+std::unique_ptr<FileReplacement> begin_replacement(std::wstring_view path);
 
 }  // namespace ek::xml

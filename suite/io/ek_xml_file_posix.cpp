@@ -34,12 +34,6 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded (a delayed write error shows here).
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int fd_;
@@ -100,43 +94,68 @@ bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& si
     return true;
 }
 
-bool replace_file(std::wstring_view path, std::string_view bytes) {
-    const std::string target = final_target(system_path(path));
-    if (target.empty() || target.back() == '/') return false;
+namespace {
+
+class PosixReplacement final : public FileReplacement {
+public:
+    PosixReplacement(std::string target, std::string temp, int fd)
+        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
+    ~PosixReplacement() override {
+        if (committed_) return;
+        if (fd_ >= 0) ::close(fd_);
+        ::unlink(temp_.c_str());
+    }
+
+    bool write(const char* data, size_t size) override { return fd_ >= 0 && write_all(fd_, data, size); }
+
+    bool commit() override {
+        if (fd_ < 0) return false;
+        // The replacement keeps the access rights of the file it replaces.
+        struct stat old;
+        if (::stat(target_.c_str(), &old) == 0) {
+            if (!S_ISREG(old.st_mode)) return false;
+            (void)::fchmod(fd_, old.st_mode & 07777);
+        }
+        // The data must be on the disk before the rename makes it the file, or a crash could
+        // leave an empty file under the name.
+        if (::fsync(fd_) != 0) return false;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return false;
+        if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+        committed_ = true;
+        return true;
+    }
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_;
+    bool committed_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FileReplacement> begin_replacement(std::wstring_view path) {
+    std::string target = final_target(system_path(path));
+    if (target.empty() || target.back() == '/') return nullptr;
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
 
     // A fresh name beside the target; O_EXCL makes a clash with another writer impossible.
     static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
         const auto stamp = static_cast<unsigned long long>(
             std::chrono::steady_clock::now().time_since_epoch().count());
         char name[64];
         std::snprintf(name, sizeof name, ".ekxio%x_%x_%llx.tmp", static_cast<unsigned>(::getpid()),
                       counter.fetch_add(1), stamp & 0xFFFFFFFFull);
-        temp = folder + name;
-        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST) return false;
+        std::string temp = folder + name;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return std::make_unique<PosixReplacement>(std::move(target), std::move(temp), fd);
+        if (errno != EEXIST) return nullptr;
     }
-    if (raw < 0) return false;
-    Fd fd(raw);
-
-    bool ok = write_all(fd.get(), bytes.data(), bytes.size());
-    // The replacement keeps the access rights of the file it replaces.
-    struct stat old;
-    if (ok && ::stat(target.c_str(), &old) == 0) {
-        if (!S_ISREG(old.st_mode)) ok = false;
-        else (void)::fchmod(fd.get(), old.st_mode & 07777);
-    }
-    // The data must be on the disk before the rename makes it the file, or a crash could leave
-    // an empty file under the name.
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.close() && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    return nullptr;
 }
 
 }  // namespace ek::xml

@@ -84,7 +84,7 @@ bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_documen
         if (*encoding == Encoding::utf8 || *encoding == Encoding::ascii) {
             if (!valid_utf8(data.get(), size)) return false;
         } else {
-            std::unique_ptr<char[]> utf8(new char[size * 3]);
+            std::unique_ptr<char[]> utf8(new char[utf8_size(*encoding, data.get(), size)]);
             size = decode_to_utf8(*encoding, data.get(), size, utf8.get());
             data = std::move(utf8);
         }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <pugixml.hpp>
+#include <string>
 
 namespace ek::xml {
 namespace {
@@ -23,9 +24,19 @@ struct Plain {
 };
 const Plain k_plain;
 
+constexpr size_t k_piece = 64 * 1024;
+
 class Writer {
 public:
-    Writer(Encoding encoding, std::string& out) : encoding_(encoding), out_(out) {}
+    Writer(Encoding encoding, const Sink& sink) : encoding_(encoding), sink_(sink) { out_.reserve(k_piece + 4096); }
+
+    // Hands over what has been written once it fills a piece (or always, at the end).
+    bool flush(bool all) {
+        if (out_.size() < (all ? 1 : k_piece)) return true;
+        const bool ok = sink_(out_.data(), out_.size());
+        out_.clear();
+        return ok;
+    }
 
     bool name(const char* utf8) {
         const std::string_view s(utf8);
@@ -96,7 +107,8 @@ private:
     }
 
     Encoding encoding_;
-    std::string& out_;
+    const Sink& sink_;
+    std::string out_;
 };
 
 bool is_text(pugi::xml_node n) { return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata; }
@@ -117,13 +129,13 @@ bool open_tag(Writer& w, pugi::xml_node n) {
 
 }  // namespace
 
-bool write_document(const pugi::xml_document& tree, Encoding encoding, bool indent, std::string& out) {
+bool write_document(const pugi::xml_document& tree, Encoding encoding, bool indent, const Sink& sink) {
     const pugi::xml_node root = tree.document_element();
     if (!root) return false;
-    out.append("<?xml version=\"1.0\" encoding=\"");
-    out.append(encoding_name(encoding));
-    out.append("\"?>\n");
-    Writer w(encoding, out);
+    Writer w(encoding, sink);
+    w.raw("<?xml version=\"1.0\" encoding=\"");
+    w.raw(encoding_name(encoding));
+    w.raw("\"?>\n");
 
     // Depth-first without recursion, so that deep trees cannot exhaust the stack. Inside an
     // element that mixes text and elements no indentation is added, as it would change the text.
@@ -159,6 +171,7 @@ bool write_document(const pugi::xml_document& tree, Encoding encoding, bool inde
         } else if (is_text(n)) {
             w.text(n.value(), false);
         }
+        if (!w.flush(false)) return false;
         if (descended) continue;
         while (depth > 0 && !n.next_sibling()) {
             n = n.parent();
@@ -172,8 +185,8 @@ bool write_document(const pugi::xml_document& tree, Encoding encoding, bool inde
         if (depth == 0) break;
         n = n.next_sibling();
     }
-    if (indent) out.push_back('\n');
-    return true;
+    if (indent) w.raw("\n");
+    return w.flush(true);
 }
 
 }  // namespace ek::xml

@@ -109,6 +109,27 @@ TEST(XmlFile, AFailedWriteKeepsThePreviousFile) {
     expect_only(dir, {"doc.xml"});
     EXPECT_TRUE(ek_xml_save_to_file_w(big.get(), path.c_str()));
     EXPECT_EQ(value_in(path), 2);
+    Doc again = new_doc();
+    ASSERT_TRUE(ek_xml_load_from_file_w(again.get(), path.c_str()));
+    Node root = root_of(again.get());
+    Node last(ek_xnode_get_node_by_no(root.get(), 2000));
+    EXPECT_EQ(node_name(last.get()), L"Filler");
+    EXPECT_EQ(wstr_value(root.get(), L"Filler"), L"0123456789012345678901234567890123456789");
+    EXPECT_EQ(ek_xnode_get_node_by_no(root.get(), 2001), nullptr);
+}
+
+TEST(XmlFile, AnUnwritableNameLateInALargeFileKeepsThePreviousFile) {
+    TempDir dir;
+    const std::wstring path = dir.file("doc.xml");
+    ASSERT_TRUE(ek_xml_save_to_file_w(doc_with(1).get(), path.c_str()));
+    const std::string before = read_bytes(dir.path() / "doc.xml");
+    Doc big = doc_with(2, 5000);  // well past the first pieces handed to the file
+    Node root = root_of(big.get());
+    ASSERT_TRUE(ek_xnode_add_node_int(root.get(), L"名", 1));
+    ek_xml_set_encoding_w(big.get(), L"Windows-1251");
+    EXPECT_FALSE(ek_xml_save_to_file_w(big.get(), path.c_str()));
+    EXPECT_EQ(read_bytes(dir.path() / "doc.xml"), before);
+    expect_only(dir, {"doc.xml"});
 }
 
 TEST(XmlFile, AFailedLoadLeavesTheTree) {
