@@ -71,6 +71,92 @@ int bin_of(double value, double lower, double width) {
     return bin < 0 ? 0 : (bin > k_last_bin ? k_last_bin : bin);
 }
 
+// The per-value work of the scans lives in functions without calls, so that the running
+// values stay in registers (no vector register survives a call, and a loop that shares a
+// function with calls tends to keep them in memory).
+struct RangeSum {
+    float lo;
+    float hi;
+    double sum;
+    long long count;
+};
+
+[[gnu::noinline]] void add_range_sum(const float* v, long long n, RangeSum& acc) {
+    float lo = acc.lo, hi = acc.hi;
+    double s = acc.sum;
+    long long c = 0;
+    for (long long i = 0; i < n; ++i) {
+        const float x = v[i];
+        const bool value = x == x;
+        lo = x < lo ? x : lo;  // a NaN never compares, so it never moves the range
+        hi = x > hi ? x : hi;
+        s += value ? static_cast<double>(x) : 0.0;  // adding +0 leaves the sum unchanged
+        c += value;
+    }
+    acc.lo = lo;
+    acc.hi = hi;
+    acc.sum = s;
+    acc.count += c;
+}
+
+[[gnu::noinline]] double add_squares(const float* v, long long n, double average, double sum) {
+    for (long long i = 0; i < n; ++i) {
+        const double d = static_cast<double>(v[i]) - average;
+        sum += v[i] == v[i] ? d * d : 0.0;
+    }
+    return sum;
+}
+
+struct Tally {
+    double lower;
+    double upper;
+    double width;
+    long long below;
+    long long above;
+    // Four interleaved tallies: runs of equal bins (smooth data) would otherwise wait on the
+    // previous increment of the same counter.
+    long long bins[4][k_bins];
+};
+
+[[gnu::noinline]] void add_tally(const float* v, long long n, Tally& t) {
+    const double lower = t.lower, upper = t.upper, width = t.width;
+    long long below = 0, above = 0;
+    if (width > 1e-6 && std::isfinite(width) && std::isfinite(lower)) {
+        // Every value inside the bounds gives a finite quotient of at least +0, whose floor
+        // is its truncation. Multiplying by the reciprocal is within a few units in the last
+        // place of the quotient, so its truncation is the quotient's except next to an integer;
+        // there the division decides.
+        const double reciprocal = 1.0 / width;
+        for (long long i = 0; i < n; ++i) {
+            const double x = v[i];
+            if (x != x) continue;
+            if (x < lower) {
+                ++below;
+            } else if (x > upper) {
+                ++above;
+            } else {
+                double q = (x - lower) * reciprocal;
+                const double frac = q - static_cast<double>(static_cast<int>(q < 1e9 ? q : 1e9));
+                if (frac < 1e-9 || frac > 1.0 - 1e-9) q = (x - lower) / width;
+                ++t.bins[i & 3][q < static_cast<double>(k_last_bin) ? static_cast<int>(q) : k_last_bin];
+            }
+        }
+    } else {
+        for (long long i = 0; i < n; ++i) {
+            const double x = v[i];
+            if (x != x) continue;
+            if (x < lower)
+                ++below;
+            else if (x > upper)
+                ++above;
+            else
+                ++t.bins[i & 3][bin_of(x, lower, width)];
+        }
+    }
+    t.below += below;
+    t.above += above;
+}
+
 }  // namespace
 
 // --- statistics ------------------------------------------------------------------------
@@ -123,44 +209,23 @@ void TekVor4PropertyImpl::updateStatistic() {
 
     // First pass: range, sum and count. The sum runs value after value in double
     // precision, so the result does not depend on how the rows are cut into pieces.
-    float mn = static_cast<float>(k_single_max);
-    float mx = -static_cast<float>(k_single_max);
-    double sum = 0.0;
-    long long count = 0;
+    RangeSum acc{static_cast<float>(k_single_max), -static_cast<float>(k_single_max), 0.0, 0};
     const bool firstRead = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
         FpeQuiet quiet;
-        float lo = mn, hi = mx;
-        double s = sum;
-        long long c = 0;
-        for (long long i = 0; i < n; ++i) {
-            const float x = v[i];
-            const bool value = x == x;
-            lo = x < lo ? x : lo;  // a NaN never compares, so it never moves the range
-            hi = x > hi ? x : hi;
-            s += value ? static_cast<double>(x) : 0.0;  // adding +0 leaves the sum unchanged
-            c += value;
-        }
-        mn = lo;
-        mx = hi;
-        sum = s;
-        count += c;
+        add_range_sum(v, n, acc);
     });
     if (!firstRead) return;
+    const long long count = acc.count;
     if (count > 0) {
-        stat_.min = mn;
-        stat_.max = mx;
-        const double average = sum / static_cast<double>(count);
+        stat_.min = acc.lo;
+        stat_.max = acc.hi;
+        const double average = acc.sum / static_cast<double>(count);
         stat_.average = average;
         if (count > 1) {
             double squares = 0.0;
             const bool secondRead = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
                 FpeQuiet quiet;
-                double s = squares;
-                for (long long i = 0; i < n; ++i) {
-                    const double d = static_cast<double>(v[i]) - average;
-                    s += v[i] == v[i] ? d * d : 0.0;
-                }
-                squares = s;
+                squares = add_squares(v, n, average, squares);
             });
             if (!secondRead) return;
             stat_.stdDev = std::sqrt(squares / static_cast<double>(count - 1));
@@ -233,27 +298,17 @@ void TekVor4PropertyImpl::updateHistogram() {
     hist_.below = 0;
     hist_.above = 0;
 
-    const double width = (upper - lower) / 99.0;
-    long long below = 0, above = 0;
-    // Four interleaved tallies: runs of equal bins (smooth data) would otherwise wait on
-    // the previous increment of the same counter.
-    long long tally[4][k_bins] = {};
-    const bool read = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_, [&](const float* v, long long n) {
-        for (long long i = 0; i < n; ++i) {
-            const double x = v[i];
-            if (x != x) continue;
-            if (x < lower)
-                ++below;
-            else if (x > upper)
-                ++above;
-            else
-                ++tally[i & 3][bin_of(x, lower, width)];
-        }
-    });
+    Tally tally{};
+    tally.lower = lower;
+    tally.upper = upper;
+    tally.width = (upper - lower) / 99.0;
+    const bool read = ek::vor::stats::scan_rows(*this, nx_, ny_, nz_,
+                                                [&](const float* v, long long n) { add_tally(v, n, tally); });
     if (!read) return;
-    for (int b = 0; b < k_bins; ++b) hist_.counts[b] = tally[0][b] + tally[1][b] + tally[2][b] + tally[3][b];
-    hist_.below = below;
-    hist_.above = above;
+    for (int b = 0; b < k_bins; ++b)
+        hist_.counts[b] = tally.bins[0][b] + tally.bins[1][b] + tally.bins[2][b] + tally.bins[3][b];
+    hist_.below = tally.below;
+    hist_.above = tally.above;
     hist_.text = counts_text(hist_.counts);
     hist_.valid = true;
 }

@@ -1,6 +1,7 @@
 // Statistics, histogram, histogram text and the metadata element of a property.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
@@ -453,6 +454,64 @@ TEST_F(Stats, TinyWidthPutsEverythingInTheFirstBin) {
     ASSERT_TRUE(p->getHistogramSet());
     EXPECT_LE(std::fabs(p->getHgBndMax() - p->getHgBndMin()) / 99.0, 1e-6);
     EXPECT_EQ(p->getHgValue(0), 3);
+}
+
+TEST_F(Stats, BinsAreTheFloorOfTheQuotient) {
+    // Values on and next to the bin edges of a width that has no exact binary form.
+    std::vector<float> v;
+    for (int j = 0; j <= 99; ++j) {
+        const float edge = static_cast<float>(1.0 + j * (3.0 / 99.0));
+        v.push_back(edge);
+        if (j > 0) v.push_back(std::nextafter(edge, 0.0f));
+        if (j < 99) v.push_back(std::nextafter(edge, 10.0f));
+    }
+    for (int k = 0; k < 3000; ++k) v.push_back(static_cast<float>(1.0 + 3.0 * std::fabs(std::sin(k * 0.7))));
+    v.push_back(1.0f);
+    v.push_back(4.0f);
+    auto p = with(dtSingle, v, dtSingle);
+    p->updateHistogram();
+    ASSERT_TRUE(p->getHistogramSet());
+    const double lower = p->getHgBndMin(), upper = p->getHgBndMax(), width = (upper - lower) / 99.0;
+    ASSERT_EQ(lower, 1.0);
+    ASSERT_EQ(upper, 4.0);
+    long long expected[100] = {}, below = 0, above = 0;
+    for (float f : v) {
+        const double x = f;
+        if (x < lower)
+            ++below;
+        else if (x > upper)
+            ++above;
+        else
+            ++expected[std::clamp(static_cast<int>(std::floor((x - lower) / width)), 0, 98)];
+    }
+    for (unsigned b = 0; b < 100; ++b) EXPECT_EQ(p->getHgValue(b), expected[b]) << b;
+    EXPECT_EQ(p->getHgMin(), below);
+    EXPECT_EQ(p->getHgMax(), above);
+}
+
+TEST_F(Stats, InfiniteValuesGiveAnUnboundedHistogram) {
+    // The deviation is not a number, so are both bounds: every value lands in the first bin.
+    auto p = with(dtSingle, std::vector<float>{1, std::numeric_limits<float>::infinity(), 2, NaN}, dtSingle);
+    p->updateHistogram();
+    ASSERT_TRUE(p->getStatisticSet());
+    EXPECT_TRUE(std::isnan(p->getDfStdDev()));
+    ASSERT_TRUE(p->getHistogramSet());
+    EXPECT_EQ(p->getHgValue(0), 3);
+    EXPECT_EQ(bin_total(*p), 3);
+}
+
+TEST_F(Stats, NegativeDeviationSetByHandPutsEverythingOutside) {
+    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4, 5}, dtSingle);
+    p->setMin(1.0);
+    p->setMax(5.0);
+    p->setAverage(3.0);
+    p->setStdDev(-1.0);  // bounds 6 and 0: an empty, reversed range
+    p->updateHistogram();
+    ASSERT_TRUE(p->getHistogramSet());
+    EXPECT_EQ(p->getHgBndMin(), 6.0);
+    EXPECT_EQ(p->getHgBndMax(), 0.0);
+    EXPECT_EQ(p->getHgMin(), 5);
+    EXPECT_EQ(bin_total(*p), 0);
 }
 
 // --- histogram text ------------------------------------------------------------------------------
