@@ -105,40 +105,51 @@ int encode_byte(Encoding encoding, char32_t c) {
     return -1;
 }
 
+namespace {
+
+constexpr uint64_t k_high_bits = 0x8080808080808080ull;
+
+// Bytes from i on that are below 0x80, counted eight at a time: metadata is mostly ASCII.
+size_t ascii_run(const char* s, size_t i, size_t size) {
+    while (i + 8 <= size) {
+        uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        if (word & k_high_bits) break;
+        i += 8;
+    }
+    while (i < size && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
+}  // namespace
+
 size_t utf8_size(Encoding encoding, const char* src, size_t size) {
     const auto& table = cp1251_utf8();
     size_t total = size;
-    for (size_t i = 0; i < size; ++i) {
+    for (size_t i = ascii_run(src, 0, size); i < size; i = ascii_run(src, i + 1, size)) {
         const auto b = static_cast<unsigned char>(src[i]);
-        if (b < 0x80) continue;
         total += encoding == Encoding::windows1251 ? static_cast<size_t>(table[b][0]) - 1 : 1;
     }
     return total;
 }
 
 size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst) {
+    const auto& table = cp1251_utf8();
     char* out = dst;
-    if (encoding == Encoding::windows1251) {
-        const auto& table = cp1251_utf8();
-        for (size_t i = 0; i < size; ++i) {
-            const auto b = static_cast<unsigned char>(src[i]);
-            if (b < 0x80) {
-                *out++ = static_cast<char>(b);
-            } else {
-                const auto& seq = table[b];
-                const int n = seq[0];
-                for (int k = 1; k <= n; ++k) *out++ = seq[k];
-            }
-        }
-    } else {
-        for (size_t i = 0; i < size; ++i) {
-            const auto b = static_cast<unsigned char>(src[i]);
-            if (b < 0x80) {
-                *out++ = static_cast<char>(b);
-            } else {
-                *out++ = static_cast<char>(0xC0 | (b >> 6));
-                *out++ = static_cast<char>(0x80 | (b & 0x3F));
-            }
+    size_t i = 0;
+    while (i < size) {
+        const size_t run = ascii_run(src, i, size);
+        std::memcpy(out, src + i, run - i);
+        out += run - i;
+        i = run;
+        if (i >= size) break;
+        const auto b = static_cast<unsigned char>(src[i++]);
+        if (encoding == Encoding::windows1251) {
+            const auto& seq = table[b];
+            for (int k = 1; k <= seq[0]; ++k) *out++ = seq[k];
+        } else {
+            *out++ = static_cast<char>(0xC0 | (b >> 6));
+            *out++ = static_cast<char>(0x80 | (b & 0x3F));
         }
     }
     return static_cast<size_t>(out - dst);
@@ -193,20 +204,7 @@ char32_t next_utf8(std::string_view s, size_t& i) {
 
 bool valid_utf8(const char* data, size_t size) {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
-    size_t i = 0;
-    while (i < size) {
-        // Metadata is mostly ASCII: skip eight plain bytes at a time.
-        while (i + 8 <= size) {
-            uint64_t word;
-            std::memcpy(&word, s + i, 8);
-            if (word & 0x8080808080808080ull) break;
-            i += 8;
-        }
-        if (i >= size) break;
-        if (s[i] < 0x80) {
-            ++i;
-            continue;
-        }
+    for (size_t i = ascii_run(data, 0, size); i < size; i = ascii_run(data, i, size)) {
         char32_t c;
         const size_t len = sequence_length(s + i, size - i, c);
         if (len == 0) return false;

@@ -83,8 +83,9 @@ bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_documen
         if (std::memchr(data.get(), 0, size) != nullptr) return false;
         if (*encoding == Encoding::utf8 || *encoding == Encoding::ascii) {
             if (!valid_utf8(data.get(), size)) return false;
-        } else {
-            std::unique_ptr<char[]> utf8(new char[utf8_size(*encoding, data.get(), size)]);
+        } else if (const size_t wide_size = utf8_size(*encoding, data.get(), size); wide_size != size) {
+            // Plain ASCII reads the same in every one of these encodings and needs no copy.
+            std::unique_ptr<char[]> utf8(new char[wide_size]);
             size = decode_to_utf8(*encoding, data.get(), size, utf8.get());
             data = std::move(utf8);
         }

@@ -84,6 +84,22 @@ TEST(XmlEncoding, HandWrittenFilesInEachKnownEncodingLoad) {
     }
 }
 
+TEST(XmlEncoding, SingleByteTextConvertsWhereverTheLettersFall) {
+    TempDir dir;
+    // Letters after runs of every length around the eight-byte steps of the converter.
+    for (size_t lead = 0; lead < 20; ++lead) {
+        const std::string ascii(lead, 'a');
+        Doc doc = load_text(dir, "<?xml version=\"1.0\" encoding=\"windows-1251\"?><TGrDoc><Caption>" + ascii +
+                                     "\xDF" + ascii + "\xB8\xA8</Caption></TGrDoc>");
+        ASSERT_TRUE(doc) << lead;
+        const std::wstring wide_ascii(lead, L'a');
+        EXPECT_EQ(caption_of(doc.get()), wide_ascii + L"Я" + wide_ascii + L"ёЁ") << lead;
+    }
+    Doc plain = load_text(dir, "<?xml version=\"1.0\" encoding=\"Windows-1251\"?><TGrDoc><Caption>abc</Caption></TGrDoc>");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(caption_of(plain.get()), L"abc");
+}
+
 TEST(XmlEncoding, NamesMustFitTheEncoding) {
     TempDir dir;
     Doc doc = new_doc();
