@@ -109,28 +109,32 @@ namespace {
 
 constexpr uint64_t k_high_bits = 0x8080808080808080ull;
 
-// Bytes from i on that are below 0x80, counted eight at a time: metadata is mostly ASCII.
+// The end of the run of ASCII bytes other than NUL that starts at i, found eight bytes at a time:
+// metadata is mostly ASCII.
 size_t ascii_run(const char* s, size_t i, size_t size) {
     while (i + 8 <= size) {
         uint64_t word;
         std::memcpy(&word, s + i, 8);
-        if (word & k_high_bits) break;
+        const uint64_t zero_byte = (word - 0x0101010101010101ull) & ~word & k_high_bits;
+        if ((word & k_high_bits) | zero_byte) break;
         i += 8;
     }
-    while (i < size && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    while (i < size && s[i] != 0 && static_cast<unsigned char>(s[i]) < 0x80) ++i;
     return i;
 }
 
 }  // namespace
 
-size_t utf8_size(Encoding encoding, const char* src, size_t size) {
+bool utf8_size(Encoding encoding, const char* src, size_t size, size_t& utf8) {
     const auto& table = cp1251_utf8();
     size_t total = size;
     for (size_t i = ascii_run(src, 0, size); i < size; i = ascii_run(src, i + 1, size)) {
         const auto b = static_cast<unsigned char>(src[i]);
+        if (b == 0) return false;
         total += encoding == Encoding::windows1251 ? static_cast<size_t>(table[b][0]) - 1 : 1;
     }
-    return total;
+    utf8 = total;
+    return true;
 }
 
 size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst) {
@@ -205,6 +209,7 @@ char32_t next_utf8(std::string_view s, size_t& i) {
 bool valid_utf8(const char* data, size_t size) {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
     for (size_t i = ascii_run(data, 0, size); i < size; i = ascii_run(data, i, size)) {
+        if (s[i] == 0) return false;
         char32_t c;
         const size_t len = sequence_length(s + i, size - i, c);
         if (len == 0) return false;

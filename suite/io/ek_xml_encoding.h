@@ -22,8 +22,9 @@ const char* encoding_name(Encoding encoding);
 // Not for UTF-8.
 int encode_byte(Encoding encoding, char32_t c);
 
-// The length of the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1.
-size_t utf8_size(Encoding encoding, const char* src, size_t size);
+// The length of the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1; false when the
+// text holds a NUL byte, which no XML text may.
+bool utf8_size(Encoding encoding, const char* src, size_t size, size_t& utf8);
 
 // Writes the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1 to dst, which must
 // hold utf8_size bytes; returns that size.
@@ -34,7 +35,7 @@ size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst
 char32_t next_utf8(std::string_view s, size_t& i);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF).
+// U+10FFFF) and hold no NUL byte, which no XML text may.
 bool valid_utf8(const char* data, size_t size);
 
 }  // namespace ek::xml

@@ -1,6 +1,5 @@
 #include "ek_xml_reader.h"
 
-#include <cstring>
 #include <optional>
 #include <pugixml.hpp>
 #include <string_view>
@@ -80,10 +79,12 @@ bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_documen
     } else {
         const std::optional<Encoding> encoding = declared_encoding(std::string_view(data.get(), size));
         if (!encoding) return false;
-        if (std::memchr(data.get(), 0, size) != nullptr) return false;
+        size_t wide_size = size;
         if (*encoding == Encoding::utf8 || *encoding == Encoding::ascii) {
             if (!valid_utf8(data.get(), size)) return false;
-        } else if (const size_t wide_size = utf8_size(*encoding, data.get(), size); wide_size != size) {
+        } else if (!utf8_size(*encoding, data.get(), size, wide_size)) {
+            return false;
+        } else if (wide_size != size) {
             // Plain ASCII reads the same in every one of these encodings and needs no copy.
             std::unique_ptr<char[]> utf8(new char[wide_size]);
             size = decode_to_utf8(*encoding, data.get(), size, utf8.get());

@@ -94,6 +94,10 @@ TEST(XmlHostile, BinaryGarbageIsRefused) {
         EXPECT_FALSE(loads(dir, bytes)) << round;
     }
     EXPECT_FALSE(loads(dir, std::string("<a>x\0y</a>", 10)));
+    const std::string decl1251 = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+    EXPECT_FALSE(loads(dir, decl1251 + std::string("<a>\xC0\0</a>", 7)));
+    EXPECT_FALSE(loads(dir, decl1251 + std::string("<a>abcdefghijklmnop\0</a>", 24)));  // NUL amid plain text
+    EXPECT_FALSE(loads(dir, std::string("<a>abcdefghijklmnop\0</a>", 24)));
     EXPECT_FALSE(loads(dir, "\xFF\xFE<\0a\0>\0"));  // UTF-16 cut short
 }
 
