@@ -127,6 +127,7 @@ typedef void (*ek_event_callback)(Tek_table* queue, void* client);
 
 EKX_BASIC_API Tek_event_channel* ek_event_channel_create(void);
 EKX_BASIC_API void ek_event_channel_destroy(Tek_event_channel* channel);
+/* A (callback, client) pair is registered once; adding it again changes nothing. A null callback is ignored. */
 EKX_BASIC_API void ek_event_channel_add_client(Tek_event_channel* channel, ek_event_callback callback, void* client);
 /* Removes the client registered with this callback and client pointer; (NULL, NULL) removes every client. */
 EKX_BASIC_API void ek_event_channel_del_client(Tek_event_channel* channel, ek_event_callback callback, void* client);
@@ -143,7 +144,9 @@ EKX_BASIC_API void ek_update_event_aggr_prop_integer(Tek_tuple* event, int key, 
 EKX_BASIC_API void ek_update_event_aggr_prop_string(Tek_tuple* event, const char* key, const Tek_update_prop_list* details);
 
 /* add: the key is added once (adding a present key changes nothing).
- * aggr: the key is added if missing, and the keys of details are merged into its nested list. */
+ * aggr: the key is added if missing, and the keys of details are merged into its nested list.
+ * A key without a nested list (get_nested answers null) stands for the whole key: aggregating
+ * into it leaves it whole, and aggregating details that name no key (or null) makes it whole. */
 EKX_BASIC_API void ek_update_event_prop_list_add_integer(Tek_update_prop_list* list, int key);
 EKX_BASIC_API void ek_update_event_prop_list_add_string(Tek_update_prop_list* list, const char* key);
 EKX_BASIC_API void ek_update_event_prop_list_aggr_integer(Tek_update_prop_list* list, int key, const Tek_update_prop_list* details);
@@ -191,7 +194,13 @@ EKX_BASIC_API void ek_history_add_item(Tek_history* history, ek_history_callback
 EKX_BASIC_API size_t ek_history_get_undo_count(Tek_history* history);
 EKX_BASIC_API size_t ek_history_get_redo_count(Tek_history* history);
 /* Steps back (forward) by the given number of items, all bracketed by one begin-update and one
- * end-update callback; false, doing nothing, when fewer steps are available. */
+ * end-update callback; false, doing nothing, when fewer steps are available. Zero steps: true,
+ * and no callback is called.
+ * A callback (of an item or of the bracket) that calls into the history it runs from: undo and
+ * redo answer false and clear does nothing; add performs the new item once and erases it at
+ * once without recording it; destroy removes the history from its manager at once, ends a
+ * running walk after the current step (the bracket is still closed), and erases the items when
+ * the running call returns. */
 EKX_BASIC_API bool ek_history_undo(Tek_history* history, size_t steps);
 EKX_BASIC_API bool ek_history_redo(Tek_history* history, size_t steps);
 /* Erases every item through its erase callback, newest first. */
@@ -222,7 +231,8 @@ EKX_BASIC_API void ek_string_adp_destroy(Tek_string_adapter* adapter);
 /* The folder for temporary files; the system temporary folder until set. The text stays valid
  * until the next set. */
 EKX_BASIC_API const wchar_t* ek_options_get_temp_wpath(void);
-EKX_BASIC_API void ek_options_set_temp_wpath(const wchar_t* path);  /* null or "": back to the default */
+/* null or "": back to the default. A folder without a trailing separator gets one. */
+EKX_BASIC_API void ek_options_set_temp_wpath(const wchar_t* path);
 
 /* ------------------------------------------------------------------------------------------
  * Transliteration: feeds one name made only of ASCII letters, digits and '_': Cyrillic letters

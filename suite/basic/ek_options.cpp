@@ -2,6 +2,7 @@
 #include "ekx_basic.h"
 
 #include <cstdlib>
+#include <deque>
 #include <string>
 
 #include "ek_boundary.h"
@@ -25,7 +26,10 @@ std::wstring system_temp_folder() {
 
 struct TempPathOption {
     bool explicit_set = false;
-    std::wstring value;
+    std::wstring value;  // the folder set by the host
+    // Every system folder handed out so far: an answer stays valid until the next set even
+    // when $TMPDIR changes in between (a deque keeps its elements in place as it grows).
+    std::deque<std::wstring> defaults;
 };
 
 TempPathOption& temp_path_option() {
@@ -42,12 +46,10 @@ extern "C" {
 const wchar_t* ek_options_get_temp_wpath(void) {
     return guarded<const wchar_t*>(L"/tmp/", [] {
         TempPathOption& option = temp_path_option();
-        if (!option.explicit_set) {
-            // Reassign only when the environment changed, so an earlier answer stays valid.
-            std::wstring current = system_temp_folder();
-            if (current != option.value) option.value = std::move(current);
-        }
-        return option.value.c_str();
+        if (option.explicit_set) return option.value.c_str();
+        std::wstring current = system_temp_folder();
+        if (option.defaults.empty() || option.defaults.back() != current) option.defaults.push_back(std::move(current));
+        return option.defaults.back().c_str();
     });
 }
 
@@ -56,7 +58,7 @@ void ek_options_set_temp_wpath(const wchar_t* path) {
         TempPathOption& option = temp_path_option();
         if (!path || !*path) {
             option.explicit_set = false;
-            option.value = system_temp_folder();
+            option.value.clear();
             return;
         }
         // Callers join file names straight onto the folder, so it always ends with a separator.

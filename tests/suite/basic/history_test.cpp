@@ -311,6 +311,17 @@ TEST_F(History, DestroyFromInsideAStepEndsTheWalkAndFreesEverythingAfterwards) {
     EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
 }
 
+TEST_F(History, DestroyFromInsideTheFirstRedoErasesTheNewItemAfterwards) {
+    add("old");
+    Item* i = new Item{this, "new", nullptr, nullptr, nullptr};
+    i->on_redo = [this] { ek_history_destroy(h); };
+    log.clear();
+    ek_history_add_item(h, redo, undo, erase, i);
+    h = nullptr;
+    EXPECT_EQ(log, (Log{"redo new", "erase new", "erase old"}));
+    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
+}
+
 TEST_F(History, EraseCallbacksMayCallBackDuringClear) {
     add_items(2);
     bool cleared_again = false;

@@ -60,11 +60,13 @@ TEST_F(TempPathOption, SetFolderGetsASeparatorWhenMissing) {
     EXPECT_STREQ(ek_options_get_temp_wpath(), L"C:\\temp\\");
 }
 
-TEST_F(TempPathOption, AnswerStaysValidBetweenGets) {
+TEST_F(TempPathOption, AnswerStaysValidUntilTheNextSet) {
     setenv("TMPDIR", "/var/tmp", 1);
     const wchar_t* first = ek_options_get_temp_wpath();
-    const wchar_t* second = ek_options_get_temp_wpath();
-    EXPECT_EQ(first, second);
+    EXPECT_EQ(ek_options_get_temp_wpath(), first);
+    // The environment changes: a new answer, and the old one still reads as it did.
+    setenv("TMPDIR", "/srv/tmp", 1);
+    EXPECT_STREQ(ek_options_get_temp_wpath(), L"/srv/tmp/");
     EXPECT_STREQ(first, L"/var/tmp/");
 }
 
