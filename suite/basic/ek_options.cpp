@@ -1,27 +1,16 @@
 // Process-wide options of the suite: the folder for temporary files.
 #include "ekx_basic.h"
 
-#include <cstdlib>
 #include <deque>
 #include <string>
 
 #include "ek_boundary.h"
-#include "ek_text.h"
+#include "ek_temp_folder.h"
 
 namespace {
 
-constexpr wchar_t native_separator = L'/';
-
 bool ends_with_separator(const std::wstring& path) {
     return !path.empty() && (path.back() == L'/' || path.back() == L'\\');
-}
-
-// The system temporary folder: $TMPDIR (UTF-8, as the operating system hands it) or /tmp/.
-std::wstring system_temp_folder() {
-    const char* env = std::getenv("TMPDIR");
-    std::wstring path = (env && *env) ? ek::text::from_utf8(env) : std::wstring(L"/tmp/");
-    if (!ends_with_separator(path)) path.push_back(native_separator);
-    return path;
 }
 
 struct TempPathOption {
@@ -40,11 +29,14 @@ TempPathOption& temp_path_option() {
 }  // namespace
 
 using ek::basic::guarded;
+using ek::basic::native_separator;
+using ek::basic::system_temp_folder;
 
 extern "C" {
 
 const wchar_t* ek_options_get_temp_wpath(void) {
-    return guarded<const wchar_t*>(L"/tmp/", [] {
+    // Only running out of memory fails here; the empty text then names no folder.
+    return guarded<const wchar_t*>(L"", [] {
         TempPathOption& option = temp_path_option();
         if (option.explicit_set) return option.value.c_str();
         std::wstring current = system_temp_folder();
@@ -63,7 +55,7 @@ void ek_options_set_temp_wpath(const wchar_t* path) {
         }
         // Callers join file names straight onto the folder, so it always ends with a separator.
         std::wstring value(path);
-        if (!ends_with_separator(value)) value.push_back(native_separator);
+        if (!ends_with_separator(value)) value.push_back(native_separator());
         option.value = std::move(value);
         option.explicit_set = true;
     });

@@ -1,4 +1,4 @@
-// Floating-point exception control over the processor's exception mask.
+// Floating-point exception control over the processor's exception mask (glibc).
 #include "ekx_basic.h"
 
 #include <cfenv>
