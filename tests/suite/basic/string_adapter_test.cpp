@@ -75,6 +75,21 @@ TEST(StringAdapter, ContextIsPassedThrough) {
     EXPECT_EQ(ctx.seen, &ctx);
 }
 
+TEST(StringAdapter, CallbackMayDestroyItsOwnAdapter) {
+    struct Ctx { Tek_string_adapter* self; std::string got; } ctx{nullptr, {}};
+    auto callback = [](const char* text, void* c) {
+        Ctx* x = static_cast<Ctx*>(c);
+        x->got = text;
+        ek_string_adp_destroy(x->self);
+    };
+    ctx.self = ek_string_adp_create(callback, nullptr, &ctx);
+    ek_string_adp_feed(ctx.self, L"\u0413");  // through the conversion path
+    EXPECT_EQ(ctx.got, "\xC3");
+    ctx.self = ek_string_adp_create(callback, nullptr, &ctx);
+    ek_string_adp_feed_c(ctx.self, "direct");
+    EXPECT_EQ(ctx.got, "direct");
+}
+
 TEST(StringAdapter, BadInputDoesNothing) {
     ek_string_adp_feed_c(nullptr, "x");
     ek_string_adp_feed(nullptr, L"x");
