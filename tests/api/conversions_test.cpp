@@ -18,7 +18,7 @@ using Args = std::vector<long long>;
 
 constexpr unsigned int topBit = 0x80000001u;  // a count whose sign bit would be set as an int
 
-class Widening : public ::testing::Test {
+class ApiWidening : public ::testing::Test {
 protected:
     RecordingProperty p;
     TekVor4Property* h() { return &p; }
@@ -133,7 +133,7 @@ TEST_F(ApiWidening, StatisticsCountsAreClampedNotCut) {
     EXPECT_EQ(ek_vor4_prop_get_statistic_vals_count(h()), 12);
 }
 
-class IndexCheck : public ::testing::Test {
+class ApiIndexCheck : public ::testing::Test {
 protected:
     void SetUp() override { doc.handout = &p; }
     RecordingProperty p;
