@@ -118,7 +118,7 @@ public:
     void broadcast_end_update_event() override;
 
     unsigned int update_nesting() const { return nesting_; }
-    const property_table_t& property_table() const { return proxies_; }
+    const property_table_t& property_proxies() const { return proxies_; }
 
 protected:
     // Rebuilds the table from the subject's current properties; proxies of properties that are
