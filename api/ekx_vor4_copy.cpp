@@ -10,6 +10,7 @@
 #include "filesystem/os_path.h"
 #include "filesystem/paths.h"
 #include "services/Tek_string_adapter.h"
+#include "vor4/proxy/TekVor4Refcount.h"
 
 namespace {
 
@@ -30,11 +31,14 @@ bool same_document(const std::wstring& a, const std::wstring& b) {
 }
 
 // Makes room for the copy at an existing destination. A document there is deleted with all its
-// data files, so that none of its properties stays behind as a stray file; a document that
-// cannot be opened for writing (in use read-only, write-protected) is refused. Anything else
-// there is left to the create, which replaces a plain file and fails on a folder.
+// data files, so that none of its properties stays behind as a stray file. A document that is
+// open elsewhere (its users would keep a deleted document) or that cannot be opened for writing
+// (write-protected) is refused. Anything else there is left to the create, which replaces a
+// plain file and fails on a folder.
 bool clear_destination(const std::wstring& destination) {
     if (auto old = ek::vor4_api::open_handle(destination, false)) {
+        const TekVor4Refcount* instance = old->instance();
+        if (!instance || instance->ref_count() != 1) return false;
         return old->deleteVor() && old->getNumProps() == 0;
     }
     return !ek::vor4_api::open_handle(destination, true);
