@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ek_text.h"
+#include "ek_xml_encoding.h"
 #include "ek_xml_handles.h"
 #include "ek_xml_keys.h"
 #include "ek_xml_names.h"
@@ -55,6 +56,34 @@ bool add_formatted(Tek_xml_node* node, const Key* key, const char* text) {
 void feed_wide_utf8(Tek_string_adapter* adapter, const char* utf8) {
     const std::wstring wide = ek::xml::wide_from_utf8(utf8);
     ek_string_adp_feed(adapter, wide.c_str());
+}
+
+// Feeds a value's text without loss and with the least conversion: ASCII as it is (the same in
+// either form), text that the code page holds entirely as narrow text when a narrow reader is
+// expected (the adapter turns it back to the same wide text if its reader is wide), everything
+// else as wide text.
+void feed_utf8(Tek_string_adapter* adapter, const char* utf8, bool narrow_reader) {
+    const char* p = utf8;
+    while (*p && static_cast<unsigned char>(*p) < 0x80) ++p;
+    if (!*p) {
+        ek_string_adp_feed_c(adapter, utf8);
+        return;
+    }
+    if (narrow_reader) {
+        std::string narrow(utf8, p);
+        const std::string_view rest(p);
+        bool fits = true;
+        for (size_t i = 0; i < rest.size() && fits;) {
+            char c;
+            fits = ek::text::narrow_char(ek::xml::next_utf8(rest, i), c);
+            narrow.push_back(c);
+        }
+        if (fits) {
+            ek_string_adp_feed_c(adapter, narrow.c_str());
+            return;
+        }
+    }
+    feed_wide_utf8(adapter, utf8);
 }
 
 }  // namespace
@@ -163,7 +192,7 @@ double ek_xnode_get_node_dbl(Tek_xml_node* node, const wchar_t* key, double def)
 void ek_xnode_get_node_str(Tek_xml_node* node, const char* key, const char* def, Tek_string_adapter* adapter) {
     if (!adapter) return;
     try {
-        if (const char* text = find_value(node, key)) feed_wide_utf8(adapter, text);
+        if (const char* text = find_value(node, key)) feed_utf8(adapter, text, true);
         else ek_string_adp_feed_c(adapter, def ? def : "");
     } catch (...) {
     }
@@ -173,7 +202,7 @@ void ek_xnode_get_node_wstr(Tek_xml_node* node, const wchar_t* key, const wchar_
                             Tek_string_adapter* adapter) {
     if (!adapter) return;
     try {
-        if (const char* text = find_value(node, key)) feed_wide_utf8(adapter, text);
+        if (const char* text = find_value(node, key)) feed_utf8(adapter, text, false);
         else ek_string_adp_feed(adapter, def ? def : L"");
     } catch (...) {
     }

@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 
+#include "ek_text.h"
 #include "xml_test_support.h"
 
 namespace ek::test {
@@ -195,6 +196,22 @@ TEST_F(ValueReads, NarrowAndWideKeysNameTheSameValue) {
     EXPECT_EQ(str_value(root_.get(), "Caption"), depth_1251);
     EXPECT_EQ(wstr_value(root_.get(), L"Caption"), L"Глубина");
     EXPECT_EQ(str_value(root_.get(), "\xD7\xE8\xF1\xEB\xEE"), "5");
+}
+
+TEST_F(ValueReads, TextReachesEitherKindOfReaderWithoutLoss) {
+    const std::wstring texts[] = {L"plain ascii", L"Глубина ёЁ №", L"Глубина 中 ä", L"", L"\x98"};
+    int k = 0;
+    for (const std::wstring& t : texts) text((L"T" + std::to_wstring(k++)).c_str(), t.c_str());
+    k = 0;
+    for (const std::wstring& t : texts) {
+        const std::string key = "T" + std::to_string(k++);
+        Captured wide, narrow(true);
+        ek_xnode_get_node_str(root_.get(), key.c_str(), "d", wide.adapter());
+        ek_xnode_get_node_str(root_.get(), key.c_str(), "d", narrow.adapter());
+        EXPECT_EQ(wide.wide, t) << key;
+        EXPECT_EQ(narrow.narrow, ek::text::to_narrow(t)) << key;  // what the code page can hold
+        EXPECT_EQ(wstr_value(root_.get(), std::wstring(key.begin(), key.end()).c_str()), t) << key;
+    }
 }
 
 TEST_F(ValueReads, KeysThatAreNoElementNameAreRefused) {
