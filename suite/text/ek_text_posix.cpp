@@ -7,6 +7,8 @@
 #include <cwctype>
 #include <locale.h>
 
+#include <type_traits>
+
 namespace ek::text {
 namespace {
 
@@ -94,38 +96,59 @@ std::wstring to_wide(std::string_view narrow) {
     return out;
 }
 
+// Reverse of the high half: indexed by code point, 0 where the code page has no byte.
+const std::array<unsigned char, 0x2123>& reverse_table() {
+    static const auto table = [] {
+        std::array<unsigned char, 0x2123> t{};
+        for (unsigned b = 0x80; b <= 0xFF; ++b) {
+            const char32_t c = decode(static_cast<unsigned char>(b));
+            if (c < t.size()) t[c] = static_cast<unsigned char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
 bool narrow_char(char32_t c, char& out) {
     if (c < 0x80) {
         out = static_cast<char>(c);
         return true;
     }
-    if (c >= 0x0410 && c <= 0x044F) {
-        out = static_cast<char>(0xC0 + (c - 0x0410));
-        return true;
-    }
-    for (size_t k = 0; k < k_high.size(); ++k) {
-        if (k_high[k] == c) {
-            out = static_cast<char>(0x80 + k);
-            return true;
-        }
-    }
-    return false;
+    const auto& table = reverse_table();
+    if (c >= table.size() || table[c] == 0) return false;
+    out = static_cast<char>(table[c]);
+    return true;
 }
 
 std::string to_narrow(std::wstring_view wide) {
-    std::string out;
-    out.reserve(wide.size());
+    std::string out(wide.size(), '\0');
+    size_t n = 0;
     for (size_t i = 0; i < wide.size();) {
+        const wchar_t w = wide[i];
+        if (static_cast<std::make_unsigned_t<wchar_t>>(w) < 0x80) {  // the common case: ASCII
+            out[n++] = static_cast<char>(w);
+            ++i;
+            continue;
+        }
         char c;
-        out.push_back(narrow_char(next_wide(wide, i), c) ? c : '?');
+        out[n++] = narrow_char(next_wide(wide, i), c) ? c : '?';
     }
+    out.resize(n);
     return out;
 }
 
 std::string to_utf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
-    for (size_t i = 0; i < wide.size();) append_utf8(out, next_wide(wide, i));
+    for (size_t i = 0; i < wide.size();) {
+        const wchar_t w = wide[i];
+        if (static_cast<std::make_unsigned_t<wchar_t>>(w) < 0x80) {
+            out.push_back(static_cast<char>(w));
+            ++i;
+            continue;
+        }
+        append_utf8(out, next_wide(wide, i));
+    }
     return out;
 }
 
@@ -135,6 +158,11 @@ std::wstring from_utf8(std::string_view s) {
     size_t i = 0;
     while (i < s.size()) {
         const unsigned char b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {  // the common case: ASCII
+            out.push_back(static_cast<wchar_t>(b));
+            ++i;
+            continue;
+        }
         size_t len = 0;
         char32_t c = 0;
         if (b < 0x80) {
