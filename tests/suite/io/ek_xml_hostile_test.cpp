@@ -90,7 +90,8 @@ TEST(XmlHostile, BinaryGarbageIsRefused) {
     for (int round = 0; round < 50; ++round) {
         std::string bytes(1 + rng() % 4096, '\0');
         for (char& c : bytes) c = static_cast<char>(rng());
-        if (round % 2) bytes.insert(0, "<a>");  // garbage that starts like a document
+        static const char* const starts[] = {"", "<a>", "\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF<a>"};
+        bytes.insert(0, starts[round % 5]);  // garbage that starts like a document
         EXPECT_FALSE(loads(dir, bytes)) << round;
     }
     EXPECT_FALSE(loads(dir, std::string("<a>x\0y</a>", 10)));
@@ -99,6 +100,37 @@ TEST(XmlHostile, BinaryGarbageIsRefused) {
     EXPECT_FALSE(loads(dir, decl1251 + std::string("<a>abcdefghijklmnop\0</a>", 24)));  // NUL amid plain text
     EXPECT_FALSE(loads(dir, std::string("<a>abcdefghijklmnop\0</a>", 24)));
     EXPECT_FALSE(loads(dir, "\xFF\xFE<\0a\0>\0"));  // UTF-16 cut short
+}
+
+TEST(XmlHostile, DamagedDocumentsLoadOrFailButNeverCrash) {
+    TempDir dir;
+    std::string good = "<?xml version=\"1.0\" encoding=\"Windows-1251\"?>\n<TGrDoc Mode=\"x\">\n";
+    for (int i = 0; i < 20; ++i)
+        good += "  <TGrDocProp><PropName>P" + std::to_string(i) +
+                "</PropName><Caption>\xC3\xEB\xF3\xE1\xE8\xED\xE0 &amp; &#20013;</Caption><Min>-1.5e-3</Min></TGrDocProp>\n";
+    good += "</TGrDoc>";
+    ASSERT_TRUE(loads(dir, good));
+    std::mt19937 rng(777);
+    int loaded = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k) bytes[rng() % bytes.size()] = static_cast<char>(rng());
+        Doc doc = load_text(dir, bytes);
+        if (!doc) continue;
+        ++loaded;
+        // Whatever was accepted reads and saves again.
+        Node root = root_of(doc.get());
+        ASSERT_TRUE(root);
+        for (int i = 0;; ++i) {
+            Node child(ek_xnode_get_node_by_no(root.get(), i));
+            if (!child) break;
+            (void)wstr_value(child.get(), L"Caption");
+            (void)ek_xnode_get_node_dbl(child.get(), L"Min", 0);
+        }
+        ek_xml_set_encoding_w(doc.get(), L"Windows-1251");
+        EXPECT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("again.xml").c_str())) << round;
+    }
+    EXPECT_GT(loaded, 0);  // some damage (inside texts) leaves a well-formed document
 }
 
 TEST(XmlHostile, DeepNestingNeitherCrashesNorLoses) {
