@@ -217,11 +217,24 @@ int Proxy::write_data(long long start, const void* data, long long count, unsign
                             start <= subject_->getNumObjects() - count;
     if (!acceptable) return subject_->write_data(start, data, count, type, stride);
     switch (type) {
-        case 0: record(std::make_unique<write_raw_data_op<float, 0>>(*this, start, data, count, stride)); break;
-        case 1: record(std::make_unique<write_raw_data_op<unsigned char, 1>>(*this, start, data, count, stride)); break;
-        case 2: record(std::make_unique<write_raw_data_op<int, 2>>(*this, start, data, count, stride)); break;
-        case 3: record(std::make_unique<write_raw_data_op<unsigned char, 3>>(*this, start, data, count, stride)); break;
-        default: record(std::make_unique<write_raw_data_op<double, 4>>(*this, start, data, count, stride)); break;
+        case 0: record_write<float, 0>(start, data, count, stride); break;
+        case 1: record_write<unsigned char, 1>(start, data, count, stride); break;
+        case 2: record_write<int, 2>(start, data, count, stride); break;
+        case 3: record_write<unsigned char, 3>(start, data, count, stride); break;
+        default: record_write<double, 4>(start, data, count, stride); break;
     }
     return 0;
+}
+
+template <class T, unsigned char Code>
+void Proxy::record_write(long long start, const void* data, long long count, long long stride) {
+    using op = write_raw_data_op<T, Code>;
+    try {
+        record(std::make_unique<op>(*this, start, data, count, stride));
+    } catch (...) {
+        op::settle();
+        throw;
+    }
+    // The caller's buffer is about to go: new values not yet in the property go to the file.
+    op::settle();
 }

@@ -75,6 +75,8 @@ public:
 private:
     // Registers the item with the document's history, or performs and destroys it.
     void record(std::unique_ptr<Tek_history_item_adapter_base> item);
+    template <class T, unsigned char Code>
+    void record_write(long long start, const void* data, long long count, long long stride);
 
     TekVor4CachedProxy::history* history_;
     TekVor4Property* subject_;

@@ -3,13 +3,13 @@
 // undo exchange the file's content with the property's current values of the range, so the
 // undo data never stays in memory between steps.
 //
-// The values captured at construction stay in a scratch array until the first redo, which
-// the registration performs before the recording call returns; they reach the file only if
-// another capture of the same kind needs the array first. This saves one full write and read
-// of the range per recorded write.
+// Until its first redo, which the registration performs before the recording call returns, the
+// item reads the new values straight from the caller's buffer (or, for a strided write, from a
+// gathered copy); they are written to the file only if the first redo has not happened by the
+// time the recording call returns or another capture of the same kind begins. This saves a
+// full write and read of the range per recorded write.
 #pragma once
 
-#include <cstring>
 #include <vector>
 
 #include "vor4/proxy/TekVor4PropertyCachedProxy_op_base.h"
@@ -23,25 +23,27 @@ public:
     write_raw_data_op(TekVor4PropertyCachedProxy& proxy, long long start, const void* data, long long count,
                       long long stride)
         : op_base(proxy), start_(start), count_(count) {
-        if (fresh()) fresh()->flush_capture();
-        std::vector<T>& values = capture();
-        values.resize(size_t(count));
+        settle();
         const T* src = static_cast<const T*>(data);
         const long long step = static_cast<unsigned long long>(stride) > 1 ? stride : 1;
-        if (count > 0) {
-            if (step == 1) {
-                std::memcpy(values.data(), src, size_t(count) * sizeof(T));
-            } else {
-                for (long long i = 0; i < count; ++i) values[size_t(i)] = src[i * step];
-            }
+        if (step == 1) {
+            pending_ = src;
+        } else {
+            std::vector<T>& values = capture();
+            values.resize(size_t(count));
+            for (long long i = 0; i < count; ++i) values[size_t(i)] = src[i * step];
+            pending_ = values.data();
         }
         fresh() = this;
     }
     ~write_raw_data_op() override {
-        if (fresh() == this) {
-            fresh() = nullptr;
-            capture().clear();
-        }
+        if (fresh() == this) fresh() = nullptr;
+    }
+
+    // Moves the new values of an item still waiting for its first redo into its file: called
+    // before the caller's buffer may go away and before the capture array is reused.
+    static void settle() {
+        if (write_raw_data_op* item = fresh()) item->flush_capture();
     }
 
     void redo() override { step(true); }
@@ -74,42 +76,52 @@ private:
 
     void exchange(TekVor4PropertyCachedProxy& p) {
         p.openDataFile();
-        std::vector<T> current(static_cast<size_t>(count_));
+        const size_t n = static_cast<size_t>(count_);
+        std::vector<T>& current = current_values();
+        if (current.size() < n) current.resize(n);
         // Unreadable current values (file locked, truncated or missing) would replace the kept
         // ones with zeros: leave everything as it is.
         if (p.parentReadRawData(start_, count_, current.data(), count_, Code, 1) != 0) return;
 
-        std::vector<T> incoming;
         const bool wasFresh = fresh() == this;
-        if (wasFresh) {
-            incoming.swap(capture());
-            fresh() = nullptr;
-        } else if (!storage_.read(incoming)) {
+        const T* incoming = pending_;
+        if (!wasFresh) {
+            std::vector<T>& stored = stored_values();
+            // A storage that does not hold the full range never overwrites part of it.
+            if (!storage_.read(stored) || stored.size() != n) return;
+            incoming = stored.data();
+        }
+        if (!storage_.write(current.data(), n)) {
+            if (!wasFresh) storage_.write(incoming, n);  // put back what it held
             return;
         }
-        // A storage that does not hold the full range never overwrites part of it.
-        if (incoming.size() == size_t(count_) && storage_.write(current.data(), current.size())) {
-            if (p.parent_write_data(start_, incoming.data(), count_, Code, 1) == 0) {
-                applied_ = !applied_;
-            } else {
-                storage_.write(incoming.data(), incoming.size());  // the write failed: keep the values it carried
-            }
-        } else if (wasFresh) {
-            storage_.write(incoming.data(), incoming.size());
+        if (p.parent_write_data(start_, incoming, count_, Code, 1) != 0) {
+            storage_.write(incoming, n);  // the property refused the values: keep them
+            if (wasFresh) release_capture();
+            return;
         }
-        if (wasFresh) {
-            // The scratch array keeps its capacity for the next capture.
-            incoming.clear();
-            capture().swap(incoming);
-        }
+        if (wasFresh) release_capture();
+        applied_ = !applied_;
     }
 
     void flush_capture() {
-        storage_.write(capture().data(), capture().size());
-        capture().clear();
-        fresh() = nullptr;
+        storage_.write(pending_, static_cast<size_t>(count_));
+        release_capture();
+    }
+    void release_capture() {
+        pending_ = nullptr;
+        if (fresh() == this) fresh() = nullptr;
     }
 
+    // Arrays of the exchange, kept between steps so that steps of similar size do not allocate.
+    static std::vector<T>& current_values() {
+        static std::vector<T> values;
+        return values;
+    }
+    static std::vector<T>& stored_values() {
+        static std::vector<T> values;
+        return values;
+    }
     // One capture array per item kind; the item whose values are still in it.
     static std::vector<T>& capture() {
         static std::vector<T> values;
@@ -124,4 +136,5 @@ private:
     long long count_;
     tempstorage<T> storage_;
     bool applied_ = false;
+    const T* pending_ = nullptr;  // the new values until they are in the property or the file
 };

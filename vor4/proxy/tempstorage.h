@@ -24,10 +24,16 @@ public:
     // The stored array into out; false when the file could not be read in full (out then holds
     // what was read).
     bool read(std::vector<T>& out) const {
-        out.clear();
-        if (file_.path().empty()) return false;
+        // out keeps its storage: a reused array of the right size is not filled again.
+        if (file_.path().empty()) {
+            out.clear();
+            return false;
+        }
         ek::fileio file;
-        if (!file.open(file_.path(), L"rb")) return false;
+        if (!file.open(file_.path(), L"rb")) {
+            out.clear();
+            return false;
+        }
         const uint64_t n = file.filesize() / sizeof(T);
         out.resize(size_t(n));
         if (n == 0) return true;
