@@ -39,12 +39,11 @@ void ek_xml_set_whitespaces(Tek_xml_doc* doc, bool indent) {
 bool ek_xml_load_from_file_w(Tek_xml_doc* doc, const wchar_t* path) {
     if (!doc || !path || !*path) return false;
     try {
-        std::unique_ptr<char[]> data;
-        size_t size = 0;
-        if (!ek::xml::read_file(path, data, size)) return false;
+        ek::xml::FileText text;
+        if (!ek::xml::read_file(path, text)) return false;
         auto tree = std::make_unique<pugi::xml_document>();
         std::unique_ptr<char[]> source;
-        if (!ek::xml::parse_document(std::move(data), size, *tree, source)) return false;
+        if (!ek::xml::parse_document(std::move(text), *tree, source)) return false;
         // The new tree replaces the old one only now that it is complete. The tree goes first:
         // the old one may point into the old source text.
         doc->tree = std::move(tree);

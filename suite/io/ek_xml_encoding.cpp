@@ -143,7 +143,7 @@ size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst
     size_t i = 0;
     while (i < size) {
         const size_t run = ascii_run(src, i, size);
-        std::memcpy(out, src + i, run - i);
+        std::memmove(out, src + i, run - i);  // may overlap when converting in place
         out += run - i;
         i = run;
         if (i >= size) break;

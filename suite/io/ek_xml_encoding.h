@@ -27,7 +27,8 @@ int encode_byte(Encoding encoding, char32_t c);
 bool utf8_size(Encoding encoding, const char* src, size_t size, size_t& utf8);
 
 // Writes the UTF-8 form of single-byte text in Windows-1251 or ISO-8859-1 to dst, which must
-// hold utf8_size bytes; returns that size.
+// hold utf8_size bytes; returns that size. dst may lie before src in the same buffer when the
+// gap between them is at least the growth (utf8_size - size).
 size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst);
 
 // Reads one code point of UTF-8 at s[i] and advances i; an invalid sequence gives U+FFFD and

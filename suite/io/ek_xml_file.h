@@ -8,9 +8,18 @@
 
 namespace ek::xml {
 
+// The bytes of a file at data[front, front + size). The front bytes are spare room, so that text
+// in a single-byte encoding can become its longer UTF-8 form in the same buffer.
+struct FileText {
+    std::unique_ptr<char[]> data;
+    size_t front = 0;
+    size_t size = 0;
+    const char* begin() const { return data.get() + front; }
+};
+
 // Reads the whole regular file at path. False when it cannot be opened or read, or is not a
 // regular file.
-bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& size);
+bool read_file(std::wstring_view path, FileText& text);
 
 // The new content of a file, written to a temporary file in the same folder. commit flushes it to
 // the disk and renames it over the target, so that the target holds either its old content or

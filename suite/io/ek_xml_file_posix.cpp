@@ -64,20 +64,23 @@ bool write_all(int fd, const char* data, size_t size) {
 
 }  // namespace
 
-bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& size) {
+bool read_file(std::wstring_view path, FileText& text) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
     Fd fd(::open(system_path(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return false;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    // The size is a hint: the file may grow or shrink while it is read.
-    size_t capacity = static_cast<size_t>(st.st_size) + 1;
+    // Metadata is mostly ASCII: a quarter more room covers its conversion from a single-byte
+    // encoding. The size is a hint: the file may grow or shrink while it is read.
+    const auto expected = static_cast<size_t>(st.st_size);
+    const size_t front = expected / 4 + 64;
+    size_t capacity = front + expected + 1;
     std::unique_ptr<char[]> buf(new char[capacity]);
-    size_t used = 0;
+    size_t used = front;
     for (;;) {
         if (used == capacity) {
             std::unique_ptr<char[]> bigger(new char[capacity * 2]);
-            std::copy(buf.get(), buf.get() + used, bigger.get());
+            std::copy(buf.get() + front, buf.get() + used, bigger.get() + front);
             buf = std::move(bigger);
             capacity *= 2;
         }
@@ -89,8 +92,9 @@ bool read_file(std::wstring_view path, std::unique_ptr<char[]>& data, size_t& si
         if (n == 0) break;
         used += static_cast<size_t>(n);
     }
-    data = std::move(buf);
-    size = used;
+    text.data = std::move(buf);
+    text.front = front;
+    text.size = used - front;
     return true;
 }
 

@@ -70,25 +70,31 @@ bool one_document_element(const pugi::xml_document& tree) {
 
 }  // namespace
 
-bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_document& tree,
-                    std::unique_ptr<char[]>& source) {
-    if (!data || size == 0) return false;
+bool parse_document(FileText text, pugi::xml_document& tree, std::unique_ptr<char[]>& source) {
+    if (!text.data || text.size == 0) return false;
+    char* start = text.data.get() + text.front;
+    size_t size = text.size;
     pugi::xml_encoding parse_as = pugi::encoding_utf8;
-    if (detect_form(data.get(), size) == Form::wide) {
+    if (detect_form(start, size) == Form::wide) {
         parse_as = pugi::encoding_auto;  // the parser converts UTF-16 and UTF-32 itself
     } else {
-        const std::optional<Encoding> encoding = declared_encoding(std::string_view(data.get(), size));
+        const std::optional<Encoding> encoding = declared_encoding(std::string_view(start, size));
         if (!encoding) return false;
-        size_t wide_size = size;
+        size_t utf8 = size;
         if (*encoding == Encoding::utf8 || *encoding == Encoding::ascii) {
-            if (!valid_utf8(data.get(), size)) return false;
-        } else if (!utf8_size(*encoding, data.get(), size, wide_size)) {
+            if (!valid_utf8(start, size)) return false;
+        } else if (!utf8_size(*encoding, start, size, utf8)) {
             return false;
-        } else if (wide_size != size) {
-            // Plain ASCII reads the same in every one of these encodings and needs no copy.
-            std::unique_ptr<char[]> utf8(new char[wide_size]);
-            size = decode_to_utf8(*encoding, data.get(), size, utf8.get());
-            data = std::move(utf8);
+        } else if (utf8 - size <= text.front) {
+            // Converted forwards into the room in front: the growth never exceeds that room, so
+            // the output never overtakes the bytes still to be read.
+            size = decode_to_utf8(*encoding, start, size, text.data.get());
+            start = text.data.get();
+        } else {
+            std::unique_ptr<char[]> converted(new char[utf8]);
+            size = decode_to_utf8(*encoding, start, size, converted.get());
+            text.data = std::move(converted);
+            start = text.data.get();
         }
     }
     // Whitespace-only text is kept when it is an element's only content, so that a value made of
@@ -96,12 +102,12 @@ bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_documen
     // of dropping it; the document type is kept only to be refused.
     const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_doctype |
                              pugi::parse_fragment;
-    const pugi::xml_parse_result result = tree.load_buffer_inplace(data.get(), size, options, parse_as);
+    const pugi::xml_parse_result result = tree.load_buffer_inplace(start, size, options, parse_as);
     if (!result || !one_document_element(tree)) {
         tree.reset();
         return false;
     }
-    source = std::move(data);
+    source = std::move(text.data);
     return true;
 }
 

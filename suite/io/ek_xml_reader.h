@@ -1,8 +1,9 @@
 // Parses the bytes of a file into a tree, honouring the encoding the file declares.
 #pragma once
 
-#include <cstddef>
 #include <memory>
+
+#include "ek_xml_file.h"
 
 namespace pugi {
 class xml_document;
@@ -10,8 +11,8 @@ class xml_document;
 
 namespace ek::xml {
 
-// Parses data (size bytes) into tree, which must be empty. On success the tree may point into
-// the text left in source, which must then live as long as the tree.
+// Parses the file's text into tree, which must be empty. On success the tree may point into the
+// buffer left in source, which must then live as long as the tree.
 //
 // Encodings: a byte-order mark decides (UTF-8, UTF-16 and UTF-32 in either byte order), as does
 // the byte pattern of a UTF-16 or UTF-32 file without one; otherwise the declaration's encoding
@@ -22,7 +23,6 @@ namespace ek::xml {
 // that is not well-formed, anything but exactly one element at the top level (text beside the
 // document element included), and any document type declaration, so that no entity, internal
 // or external, can ever be expanded.
-bool parse_document(std::unique_ptr<char[]> data, size_t size, pugi::xml_document& tree,
-                    std::unique_ptr<char[]>& source);
+bool parse_document(FileText text, pugi::xml_document& tree, std::unique_ptr<char[]>& source);
 
 }  // namespace ek::xml

@@ -100,6 +100,23 @@ TEST(XmlEncoding, SingleByteTextConvertsWhereverTheLettersFall) {
     EXPECT_EQ(caption_of(plain.get()), L"abc");
 }
 
+TEST(XmlEncoding, MostlyForeignSingleByteFilesConvertToo) {
+    TempDir dir;
+    // From a few letters to files made almost only of them, with letters that take two and
+    // three bytes in UTF-8 ("Я" and "…"), so that the growth passes any spare room.
+    for (size_t count : {0u, 1u, 50u, 100u, 110u, 115u, 120u, 200u, 5000u}) {
+        for (const auto& [byte, letter] : {std::pair<char, wchar_t>{'\xDF', L'Я'}, {'\x85', L'…'}}) {
+            const std::string letters(count, byte);
+            Doc doc = load_text(dir, "<?xml version=\"1.0\" encoding=\"Windows-1251\"?><TGrDoc><Caption>" + letters +
+                                         "</Caption><Tail>ok</Tail></TGrDoc>");
+            ASSERT_TRUE(doc) << count;
+            EXPECT_EQ(caption_of(doc.get()), std::wstring(count, letter)) << count;
+            Node root = root_of(doc.get());
+            EXPECT_EQ(wstr_value(root.get(), L"Tail"), L"ok") << count;
+        }
+    }
+}
+
 TEST(XmlEncoding, NamesMustFitTheEncoding) {
     TempDir dir;
     Doc doc = new_doc();
