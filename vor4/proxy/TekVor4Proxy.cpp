@@ -39,18 +39,26 @@ void TekVor4Proxy::broadcast_end_update_event() {
 void TekVor4Proxy::resynchronise() {
     property_table_t previous;
     previous.swap(proxies_);
-    if (TekVor4* s = subject()) {
-        // The count is read again at every step: nothing here may change it, but a subject
-        // that misbehaves must not make the loop run past its end.
-        for (unsigned int i = 0; i < s->getNumProps(); ++i) {
-            TekVor4Property* property = s->getProperty(i);
-            if (!property) continue;
-            const auto it = previous.find(property);
-            if (it != previous.end() && it->second) {
-                proxies_[property] = it->second;
-                it->second = nullptr;
+    try {
+        if (TekVor4* s = subject()) {
+            // The count is read again at every step: nothing here may change it, but a subject
+            // that misbehaves must not make the loop run past its end.
+            for (unsigned int i = 0; i < s->getNumProps(); ++i) {
+                TekVor4Property* property = s->getProperty(i);
+                if (!property) continue;
+                const auto it = previous.find(property);
+                if (it != previous.end() && it->second) {
+                    proxies_[property] = it->second;
+                    it->second = nullptr;
+                }
             }
         }
+    } catch (...) {
+        // Runs at the end of an update, possibly while an exception passes: keep the table as it
+        // was (the entries moved so far go back without allocating) and destroy nothing.
+        for (auto& [property, proxy] : proxies_) previous.find(property)->second = proxy;
+        proxies_.swap(previous);
+        return;
     }
     for (auto& [property, proxy] : previous)
         if (proxy) destroy_property_proxy(std::exchange(proxy, nullptr));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 #include "proxy_test_support.h"
 
@@ -309,6 +310,51 @@ TEST(PooledOpen, ASuccessfulOpenIsNotRepeated) {
     EXPECT_TRUE(r->open(dir.file("d.xml"), false));
     EXPECT_EQ(proxy->document.opens, 1);
     r->free();
+}
+
+}  // namespace
+
+namespace {
+
+// --- exception safety of the update brackets ------------------------------------------------------
+
+class ThrowingDocument : public TekVor4Impl {
+public:
+    using TekVor4Impl::addProperty;
+    TekVor4Property* addProperty(const std::wstring&, unsigned char, unsigned char, bool) override {
+        throw std::runtime_error("refused");
+    }
+    bool deleteProperty(unsigned int) override { throw std::runtime_error("refused"); }
+};
+
+class ForwardingProxy : public TekVor4Proxy {
+public:
+    TekVor4* subject() override { return &document; }
+    ThrowingDocument document;
+};
+
+TEST(UpdateBrackets, AnExceptionStillClosesTheUpdateAndPassesOn) {
+    ForwardingProxy proxy;
+    EXPECT_THROW(proxy.addProperty(std::wstring(L"A"), 0, 0, false), std::runtime_error);
+    EXPECT_EQ(proxy.update_depth(), 0u);
+    EXPECT_EQ(proxy.update_nesting(), 0u);
+    EXPECT_THROW(proxy.deleteProperty(0), std::runtime_error);
+    EXPECT_EQ(proxy.update_depth(), 0u);
+    // The next bracket works as usual.
+    proxy.begin_update();
+    EXPECT_EQ(proxy.update_nesting(), 1u);
+    proxy.end_update();
+    EXPECT_EQ(proxy.update_nesting(), 0u);
+}
+
+struct ThrowingItem : Tek_history_item_adapter_base {
+    void redo() override { throw std::runtime_error("failed"); }
+};
+
+TEST(UpdateBrackets, AnItemThatFailsWithoutAHistoryIsFreedAndTheErrorPassesOn) {
+    EXPECT_THROW(Tek_history_item_adapter_base::record(nullptr, std::make_unique<ThrowingItem>()),
+                 std::runtime_error);
+    // The sanitizer build reports the item if it was leaked.
 }
 
 }  // namespace
