@@ -1,0 +1,40 @@
+# The shared library's dynamic symbol table holds exactly the functions its public header
+# declares: nothing of the classes behind them, nothing of the standard library.
+# Run as: cmake -DLIBRARY=<.so> -DHEADER=<ekx_file_vor4.h> -P check_exports.cmake
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(exported "")
+foreach(line IN LISTS lines)
+  # "<address> <type> <name>": the name is the last field.
+  string(REGEX REPLACE "^.* ([^ ]+)$" "\\1" name "${line}")
+  list(APPEND exported ${name})
+endforeach()
+list(SORT exported)
+
+file(READ ${HEADER} header)
+# A declaration starts its line with the export macro; the name is what stands before the first "(".
+string(REGEX MATCHALL "\nEKX_VOR4_API [^(;]*[ *][a-z_0-9]+\\(" declarations "${header}")
+set(declared "")
+foreach(declaration IN LISTS declarations)
+  string(REGEX REPLACE ".*[ *]([a-z_0-9]+)\\($" "\\1" name "${declaration}")
+  list(APPEND declared ${name})
+endforeach()
+list(REMOVE_DUPLICATES declared)
+list(SORT declared)
+
+list(LENGTH declared declaredCount)
+if(declaredCount LESS 150)
+  message(FATAL_ERROR "only ${declaredCount} declarations found in ${HEADER}: the header parse is broken")
+endif()
+set(extra ${exported})
+list(REMOVE_ITEM extra ${declared})
+set(missing ${declared})
+list(REMOVE_ITEM missing ${exported})
+if(extra OR missing)
+  message(FATAL_ERROR "export list differs from the header\n  exported, not declared: ${extra}\n  declared, not exported: ${missing}")
+endif()
+message(STATUS "${declaredCount} functions exported, nothing else")
