@@ -94,4 +94,31 @@ inline void report(benchmark::State& state, double subject, double reference, do
     if (bytes > 0) state.counters["subject_GBps"] = bytes * iters / subject / 1e9;
 }
 
+// Runs the reference and the subject once untimed (the first touch of a file's cache pages
+// and of fresh buffers costs far more than any later pass), then once each per iteration,
+// alternating which goes first. Each callable returns false on failure. The iteration time
+// is the subject's; report() adds the ratios.
+template <class Reference, class Subject>
+void measure_pair(benchmark::State& state, Reference&& reference, Subject&& subject, double bytes) {
+    if (!reference() || !subject()) return state.SkipWithError("the warm-up run failed");
+    double r = 0, s = 0;
+    long long round = 0;
+    for (auto _ : state) {
+        double tr = 0, ts = 0;
+        for (int side = 0; side < 2; ++side) {
+            const bool referenceNow = (side + round) % 2 == 0;
+            const double t0 = now_seconds();
+            const bool ok = referenceNow ? reference() : subject();
+            const double t = now_seconds() - t0;
+            if (!ok) return state.SkipWithError(referenceNow ? "the reference failed" : "the subject failed");
+            (referenceNow ? tr : ts) = t;
+        }
+        ++round;
+        r += tr;
+        s += ts;
+        state.SetIterationTime(ts);
+    }
+    report(state, s, r, bytes);
+}
+
 }  // namespace ek::bench

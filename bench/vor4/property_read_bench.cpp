@@ -14,7 +14,7 @@ constexpr unsigned char dtSingle = 0, dtByte = 1, dtInteger = 2, dtBitmask = 3, 
 struct Files {
     Scratch dir;
     std::string single, integer, dbl, mask;
-    long long maskValues = 0;
+    long long maskValues = 4 * k_values;  // 32 MiB of bits
     bool ok = false;
 
     Files() {
@@ -22,7 +22,6 @@ struct Files {
         integer = dir.narrow("b.Integer.property");
         dbl = dir.narrow("b.Double.property");
         mask = dir.narrow("b.Mask.property");
-        maskValues = 4 * k_values;  // 32 MiB of bits
         ok = write_file<float>(single, k_values, [](long long k) { return static_cast<float>(field_value(k)); }) &&
              write_file<int32_t>(integer, k_values,
                                  [](long long k) {
@@ -40,29 +39,20 @@ Files& files() {
     return f;
 }
 
+std::wstring wide(const std::string& path) { return std::filesystem::path(path).wstring(); }
+
 // One run of the whole 256 MiB single property into the caller's buffer, against one pread.
 void BM_OwnTypeRunRead(benchmark::State& state) {
     Files& f = files();
     if (!f.ok) return state.SkipWithError("cannot write the data files");
-    auto p = open_property(std::filesystem::path(f.single).wstring(), dtSingle, k_values);
+    auto p = open_property(wide(f.single), dtSingle, k_values);
     const uint64_t bytes = static_cast<uint64_t>(k_values) * 4;
     std::vector<char> dst = touched(bytes);
     const int fd = ::open(f.single.c_str(), O_RDONLY);
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        if (!raw_pread(fd, dst.data(), bytes, 0)) return state.SkipWithError("raw read failed");
-        const double t1 = now_seconds();
-        if (p->readRawData(0, k_values, dst.data(), k_values, dtSingle, 1) != 0)
-            return state.SkipWithError("property read failed");
-        const double t2 = now_seconds();
-        benchmark::DoNotOptimize(dst.data());
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
+    measure_pair(
+        state, [&] { return raw_pread(fd, dst.data(), bytes, 0); },
+        [&] { return p->readRawData(0, k_values, dst.data(), k_values, dtSingle, 1) == 0; }, static_cast<double>(bytes));
     ::close(fd);
-    report(state, subject, reference, static_cast<double>(bytes));
 }
 BENCHMARK(BM_OwnTypeRunRead)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
 
@@ -70,34 +60,32 @@ BENCHMARK(BM_OwnTypeRunRead)->UseManualTime()->Iterations(8)->Unit(benchmark::kM
 // byte ranges into one reused buffer.
 void converting(benchmark::State& state, const std::string& path, unsigned char stored, long long values,
                 unsigned char requested) {
-    auto p = open_property(std::filesystem::path(path).wstring(), stored, values);
-    const int srcSize = stored == dtBitmask ? 1 : ek::vor::data_type_size(stored);
-    const uint64_t fileBytes = file_bytes(path);
+    auto p = open_property(wide(path), stored, values);
+    const bool bits = stored == dtBitmask;
+    const uint64_t srcSize = bits ? 1 : static_cast<uint64_t>(ek::vor::data_type_size(stored));
+    const uint64_t pieceBytes = bits ? static_cast<uint64_t>(k_piece / 8) : static_cast<uint64_t>(k_piece) * srcSize;
     std::vector<char> dst = touched(static_cast<uint64_t>(k_piece) * ek::vor::data_type_size(requested));
-    std::vector<char> raw = touched(static_cast<uint64_t>(k_piece) * srcSize);
+    std::vector<char> raw = touched(pieceBytes);
     const int fd = ::open(path.c_str(), O_RDONLY);
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        for (long long at = 0; at < values; at += k_piece) {
-            const uint64_t from = stored == dtBitmask ? static_cast<uint64_t>(at / 8) : static_cast<uint64_t>(at) * srcSize;
-            const uint64_t n = stored == dtBitmask ? static_cast<uint64_t>(k_piece / 8) : static_cast<uint64_t>(k_piece) * srcSize;
-            if (!raw_pread(fd, raw.data(), n, from)) return state.SkipWithError("raw read failed");
-            benchmark::DoNotOptimize(raw.data());
-        }
-        const double t1 = now_seconds();
-        for (long long at = 0; at < values; at += k_piece) {
-            if (p->readRawData(at, k_piece, dst.data(), k_piece, requested, 1) != 0)
-                return state.SkipWithError("property read failed");
-            benchmark::DoNotOptimize(dst.data());
-        }
-        const double t2 = now_seconds();
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
+    measure_pair(
+        state,
+        [&] {
+            for (long long at = 0; at < values; at += k_piece) {
+                const uint64_t from = bits ? static_cast<uint64_t>(at / 8) : static_cast<uint64_t>(at) * srcSize;
+                if (!raw_pread(fd, raw.data(), pieceBytes, from)) return false;
+                benchmark::DoNotOptimize(raw.data());
+            }
+            return true;
+        },
+        [&] {
+            for (long long at = 0; at < values; at += k_piece) {
+                if (p->readRawData(at, k_piece, dst.data(), k_piece, requested, 1) != 0) return false;
+                benchmark::DoNotOptimize(dst.data());
+            }
+            return true;
+        },
+        static_cast<double>(file_bytes(path)));
     ::close(fd);
-    report(state, subject, reference, static_cast<double>(fileBytes));
     state.counters["values_M"] = static_cast<double>(values) / 1e6;
 }
 
@@ -128,29 +116,27 @@ void BM_DecimatingWindowRead(benchmark::State& state) {
     Files& f = files();
     if (!f.ok) return state.SkipWithError("cannot write the data files");
     constexpr long long out = 1024;
-    auto p = open_property(std::filesystem::path(f.single).wstring(), dtSingle, k_side, k_side, 3);
+    auto p = open_property(wide(f.single), dtSingle, k_side, k_side, 3);
     std::vector<char> dst = touched(out * out * 4);
     std::vector<char> row = touched(k_side * 4);
     const int fd = ::open(f.single.c_str(), O_RDONLY);
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        for (long long r = 0; r < out; ++r) {
-            const uint64_t y = static_cast<uint64_t>(r * (k_side / out));
-            if (!raw_pread(fd, row.data(), k_side * 4, y * k_side * 4)) return state.SkipWithError("raw read failed");
-            benchmark::DoNotOptimize(row.data());
-        }
-        const double t1 = now_seconds();
-        if (p->readData2D(0, 0, k_side, k_side, dst.data(), out, out, dtSingle, 0, 0) != 0)
-            return state.SkipWithError("property read failed");
-        benchmark::DoNotOptimize(dst.data());
-        const double t2 = now_seconds();
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
+    measure_pair(
+        state,
+        [&] {
+            for (long long r = 0; r < out; ++r) {
+                const uint64_t y = static_cast<uint64_t>(r * (k_side / out));
+                if (!raw_pread(fd, row.data(), k_side * 4, y * k_side * 4)) return false;
+                benchmark::DoNotOptimize(row.data());
+            }
+            return true;
+        },
+        [&] {
+            const bool ok = p->readData2D(0, 0, k_side, k_side, dst.data(), out, out, dtSingle, 0, 0) == 0;
+            benchmark::DoNotOptimize(dst.data());
+            return ok;
+        },
+        static_cast<double>(out * k_side * 4));
     ::close(fd);
-    report(state, subject, reference, static_cast<double>(out * k_side * 4));
 }
 BENCHMARK(BM_DecimatingWindowRead)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 

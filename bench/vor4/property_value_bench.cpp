@@ -20,33 +20,30 @@ void BM_SequentialGetValueSingle(benchmark::State& state) {
     constexpr long long window = TekVor4PropertyImpl::k_window_values;
     std::vector<float> piece(window);
     const int fd = ::open(path.c_str(), O_RDONLY);
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        double rawSum = 0;
-        for (long long at = 0; at < k_count; at += window) {
-            if (!raw_pread(fd, piece.data(), window * 4, static_cast<uint64_t>(at) * 4))
-                return state.SkipWithError("raw read failed");
-            for (float v : piece) rawSum += v == v ? v : 0.0f;
-        }
-        benchmark::DoNotOptimize(rawSum);
-        const double t1 = now_seconds();
-        double sum = 0;
-        for (long long i = 0; i < k_count; ++i) {
-            float v = 0;
-            if (p->getValueSingle(i, v)) sum += v;
-        }
-        benchmark::DoNotOptimize(sum);
-        const double t2 = now_seconds();
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
+    measure_pair(
+        state,
+        [&] {
+            double sum = 0;
+            for (long long at = 0; at < k_count; at += window) {
+                if (!raw_pread(fd, piece.data(), window * 4, static_cast<uint64_t>(at) * 4)) return false;
+                for (float v : piece) sum += v == v ? v : 0.0f;
+            }
+            benchmark::DoNotOptimize(sum);
+            return true;
+        },
+        [&] {
+            double sum = 0;
+            for (long long i = 0; i < k_count; ++i) {
+                float v = 0;
+                if (p->getValueSingle(i, v)) sum += v;
+            }
+            benchmark::DoNotOptimize(sum);
+            return true;
+        },
+        static_cast<double>(k_count) * 4);
     ::close(fd);
-    report(state, subject, reference, static_cast<double>(k_count) * 4);
-    const double iters = static_cast<double>(state.iterations());
-    state.counters["ns_per_value"] = 1e9 * subject / iters / static_cast<double>(k_count);
-    state.counters["reference_ns_per_value"] = 1e9 * reference / iters / static_cast<double>(k_count);
+    state.counters["ns_per_value"] = state.counters["subject_ms"] * 1e6 / static_cast<double>(k_count);
+    state.counters["reference_ns_per_value"] = state.counters["reference_ms"] * 1e6 / static_cast<double>(k_count);
 }
 BENCHMARK(BM_SequentialGetValueSingle)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -36,19 +36,10 @@ void BM_OwnTypeRunWrite(benchmark::State& state) {
     std::vector<float> src(static_cast<size_t>(k_values));
     for (long long k = 0; k < k_values; ++k) src[static_cast<size_t>(k)] = static_cast<float>(k % 5000) * 0.5f;
     const int fd = ::open(f.reference.c_str(), O_RDWR);
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        if (!raw_pwrite(fd, src.data(), bytes, 0)) return state.SkipWithError("raw write failed");
-        const double t1 = now_seconds();
-        if (p->write_data(0, src.data(), k_values, dtSingle, 1) != 0) return state.SkipWithError("property write failed");
-        const double t2 = now_seconds();
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
+    measure_pair(
+        state, [&] { return raw_pwrite(fd, src.data(), bytes, 0); },
+        [&] { return p->write_data(0, src.data(), k_values, dtSingle, 1) == 0; }, static_cast<double>(bytes));
     ::close(fd);
-    report(state, subject, reference, static_cast<double>(bytes));
 }
 BENCHMARK(BM_OwnTypeRunWrite)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
 
@@ -60,20 +51,16 @@ void BM_Init(benchmark::State& state) {
     auto p = open_property(std::filesystem::path(f.subject).wstring(), dtSingle, k_side, k_side, 3);
     const uint64_t bytes = static_cast<uint64_t>(k_values) * 4;
     std::vector<float> nan(static_cast<size_t>(k_values), std::numeric_limits<float>::quiet_NaN());
-    double subject = 0, reference = 0;
-    for (auto _ : state) {
-        const double t0 = now_seconds();
-        const int fd = ::open(f.reference.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
-        if (fd < 0 || !raw_pwrite(fd, nan.data(), bytes, 0)) return state.SkipWithError("raw write failed");
-        ::close(fd);
-        const double t1 = now_seconds();
-        if (!p->init(true)) return state.SkipWithError("init failed");
-        const double t2 = now_seconds();
-        reference += t1 - t0;
-        subject += t2 - t1;
-        state.SetIterationTime(t2 - t1);
-    }
-    report(state, subject, reference, static_cast<double>(bytes));
+    measure_pair(
+        state,
+        [&] {
+            const int fd = ::open(f.reference.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644);
+            if (fd < 0) return false;
+            const bool ok = raw_pwrite(fd, nan.data(), bytes, 0);
+            ::close(fd);
+            return ok;
+        },
+        [&] { return p->init(true); }, static_cast<double>(bytes));
     if (file_bytes(f.subject) != bytes) state.SkipWithError("init wrote a file of the wrong length");
 }
 BENCHMARK(BM_Init)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);

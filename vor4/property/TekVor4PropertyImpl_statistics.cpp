@@ -82,19 +82,31 @@ struct RangeSum {
 };
 
 [[gnu::noinline]] void add_range_sum(const float* v, long long n, RangeSum& acc) {
-    float lo = acc.lo, hi = acc.hi;
+    // The range and the count do not depend on order, so they run in two lanes; the sum
+    // takes every value in turn.
+    float lo0 = acc.lo, hi0 = acc.hi, lo1 = acc.lo, hi1 = acc.hi;
     double s = acc.sum;
     long long c = 0;
-    for (long long i = 0; i < n; ++i) {
-        const float x = v[i];
-        const bool value = x == x;
-        lo = x < lo ? x : lo;  // a NaN never compares, so it never moves the range
-        hi = x > hi ? x : hi;
-        s += value ? static_cast<double>(x) : 0.0;  // adding +0 leaves the sum unchanged
-        c += value;
+    long long i = 0;
+    for (; i + 1 < n; i += 2) {
+        const float a = v[i], b = v[i + 1];
+        lo0 = a < lo0 ? a : lo0;  // a NaN never compares, so it never moves the range
+        hi0 = a > hi0 ? a : hi0;
+        lo1 = b < lo1 ? b : lo1;
+        hi1 = b > hi1 ? b : hi1;
+        s += a == a ? static_cast<double>(a) : 0.0;  // adding +0 leaves the sum unchanged
+        s += b == b ? static_cast<double>(b) : 0.0;
+        c += (a == a) + (b == b);
     }
-    acc.lo = lo;
-    acc.hi = hi;
+    if (i < n) {
+        const float a = v[i];
+        lo0 = a < lo0 ? a : lo0;
+        hi0 = a > hi0 ? a : hi0;
+        s += a == a ? static_cast<double>(a) : 0.0;
+        c += a == a;
+    }
+    acc.lo = lo1 < lo0 ? lo1 : lo0;
+    acc.hi = hi1 > hi0 ? hi1 : hi0;
     acc.sum = s;
     acc.count += c;
 }
@@ -136,8 +148,10 @@ struct Tally {
                 ++above;
             } else {
                 double q = (x - lower) * reciprocal;
-                const double frac = q - static_cast<double>(static_cast<int>(q < 1e9 ? q : 1e9));
-                if (frac < 1e-9 || frac > 1.0 - 1e-9) q = (x - lower) / width;
+                // Nearest integer by the 1.5 × 2^52 trick: no integer round trip, whose
+                // conversion back to double would chain the iterations together.
+                const double nearest = (q + 0x1.8p52) - 0x1.8p52;
+                if (std::fabs(q - nearest) < 1e-9) q = (x - lower) / width;
                 ++t.bins[i & 3][q < static_cast<double>(k_last_bin) ? static_cast<int>(q) : k_last_bin];
             }
         }
