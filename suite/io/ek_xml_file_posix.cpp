@@ -70,10 +70,10 @@ bool read_file(std::wstring_view path, FileText& text) {
     if (fd.get() < 0) return false;
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    // Metadata is mostly ASCII: a quarter more room covers its conversion from a single-byte
+    // Metadata is mostly ASCII: a sixteenth more room covers its conversion from a single-byte
     // encoding. The size is a hint: the file may grow or shrink while it is read.
     const auto expected = static_cast<size_t>(st.st_size);
-    const size_t front = expected / 4 + 64;
+    const size_t front = expected / 16 + 64;
     size_t capacity = front + expected + 1;
     std::unique_ptr<char[]> buf(new char[capacity]);
     size_t used = front;
