@@ -489,6 +489,23 @@ TEST_F(Stats, BinsAreTheFloorOfTheQuotient) {
     EXPECT_EQ(p->getHgMax(), above);
 }
 
+TEST_F(Stats, ValuesExactlyOnBinEdges) {
+    // With this maximum, every eleventh edge is a single whose quotient by the width is an
+    // exact integer, a hair above what a multiplication by the reciprocal would give.
+    const float top = 1.0256949663162231f;
+    const double width = static_cast<double>(top) / 99.0;
+    std::vector<float> v{0.0f, top};
+    for (int k = 1; k < 99; ++k) v.push_back(static_cast<float>(k * width));
+    auto p = with(dtSingle, v, dtSingle);
+    p->updateHistogram();
+    ASSERT_EQ(p->getHgBndMin(), 0.0);
+    ASSERT_EQ(p->getHgBndMax(), static_cast<double>(top));
+    long long expected[100] = {};
+    for (float f : v) ++expected[std::clamp(static_cast<int>(std::floor(f / width)), 0, 98)];
+    for (unsigned b = 0; b < 100; ++b) EXPECT_EQ(p->getHgValue(b), expected[b]) << b;
+    EXPECT_EQ(bin_total(*p), 100);
+}
+
 TEST_F(Stats, InfiniteValuesGiveAnUnboundedHistogram) {
     // The deviation is not a number, so are both bounds: every value lands in the first bin.
     auto p = with(dtSingle, std::vector<float>{1, std::numeric_limits<float>::infinity(), 2, NaN}, dtSingle);
