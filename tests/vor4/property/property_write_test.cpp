@@ -134,7 +134,8 @@ TEST(RunWrite, ReadOnlyPropertyCannotWrite) {
     auto p = make_property(dir, "w", dtByte, gt1D, 3, 1, 1, true);
     const unsigned char v[3] = {1, 2, 3};
     EXPECT_EQ(p->write_data(0, v, 3, dtByte, 0), 2);
-    EXPECT_EQ(p->write_data(0, v, 3, dtSingle, 0), 2);
+    const float f[3] = {1, 2, 3};
+    EXPECT_EQ(p->write_data(0, f, 3, dtSingle, 0), 2);
     p->setGridType(gt2D);
     EXPECT_EQ(p->write_data2d(0, 0, v, 3, 1, dtByte, 0, 0), 2);
     EXPECT_EQ(file_bytes(p->getFileNameW()), (std::vector<unsigned char>{255, 255, 255}));
