@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
@@ -46,6 +47,14 @@ private:
 
 inline double now_seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of this thread, user and system: on a shared machine it shows the work done even
+// when the wall clock also counts other processes' turns.
+inline double cpu_seconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
 }
 
 // Whole-buffer positioned transfers, looping over short counts like any careful caller.
@@ -101,23 +110,28 @@ inline void report(benchmark::State& state, double subject, double reference, do
 template <class Reference, class Subject>
 void measure_pair(benchmark::State& state, Reference&& reference, Subject&& subject, double bytes) {
     if (!reference() || !subject()) return state.SkipWithError("the warm-up run failed");
-    double r = 0, s = 0;
+    double r = 0, s = 0, rc = 0, sc = 0;
     long long round = 0;
     for (auto _ : state) {
         double tr = 0, ts = 0;
         for (int side = 0; side < 2; ++side) {
             const bool referenceNow = (side + round) % 2 == 0;
-            const double t0 = now_seconds();
+            const double t0 = now_seconds(), c0 = cpu_seconds();
             const bool ok = referenceNow ? reference() : subject();
-            const double t = now_seconds() - t0;
+            const double t = now_seconds() - t0, c = cpu_seconds() - c0;
             if (!ok) return state.SkipWithError(referenceNow ? "the reference failed" : "the subject failed");
             (referenceNow ? tr : ts) = t;
+            (referenceNow ? rc : sc) += c;
         }
         ++round;
         r += tr;
         s += ts;
         state.SetIterationTime(ts);
     }
+    const double iters = static_cast<double>(state.iterations());
+    state.counters["subject_cpu_ms"] = 1e3 * sc / iters;
+    state.counters["reference_cpu_ms"] = 1e3 * rc / iters;
+    state.counters["cpu_time_ratio"] = sc / rc;
     report(state, s, r, bytes);
 }
 

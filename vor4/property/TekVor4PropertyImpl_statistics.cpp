@@ -82,31 +82,21 @@ struct RangeSum {
 };
 
 [[gnu::noinline]] void add_range_sum(const float* v, long long n, RangeSum& acc) {
-    // The range and the count do not depend on order, so they run in two lanes; the sum
-    // takes every value in turn.
-    float lo0 = acc.lo, hi0 = acc.hi, lo1 = acc.lo, hi1 = acc.hi;
+    // One lane on purpose: with two, a -0 and a +0 minimum could be reported the other way
+    // round from a value-by-value scan.
+    float lo = acc.lo, hi = acc.hi;
     double s = acc.sum;
     long long c = 0;
-    long long i = 0;
-    for (; i + 1 < n; i += 2) {
-        const float a = v[i], b = v[i + 1];
-        lo0 = a < lo0 ? a : lo0;  // a NaN never compares, so it never moves the range
-        hi0 = a > hi0 ? a : hi0;
-        lo1 = b < lo1 ? b : lo1;
-        hi1 = b > hi1 ? b : hi1;
-        s += a == a ? static_cast<double>(a) : 0.0;  // adding +0 leaves the sum unchanged
-        s += b == b ? static_cast<double>(b) : 0.0;
-        c += (a == a) + (b == b);
+    for (long long i = 0; i < n; ++i) {
+        const float x = v[i];
+        const bool value = x == x;
+        lo = x < lo ? x : lo;  // a NaN never compares, so it never moves the range
+        hi = x > hi ? x : hi;
+        s += value ? static_cast<double>(x) : 0.0;  // adding +0 leaves the sum unchanged
+        c += value;
     }
-    if (i < n) {
-        const float a = v[i];
-        lo0 = a < lo0 ? a : lo0;
-        hi0 = a > hi0 ? a : hi0;
-        s += a == a ? static_cast<double>(a) : 0.0;
-        c += a == a;
-    }
-    acc.lo = lo1 < lo0 ? lo1 : lo0;
-    acc.hi = hi1 > hi0 ? hi1 : hi0;
+    acc.lo = lo;
+    acc.hi = hi;
     acc.sum = s;
     acc.count += c;
 }
