@@ -233,6 +233,94 @@ TEST_F(Stats, SetNumObjectsChangesTheMissingCount) {
     EXPECT_EQ(p->getDfValsCount(), 4);
 }
 
+// --- the scan as seen by the property's own reads ------------------------------------------------
+
+// Serves reads from a formula instead of a file, so that long rows cost no disk, and records
+// every read the scans make through the interface.
+class FormulaProperty : public TekVor4PropertyImpl {
+public:
+    explicit FormulaProperty(const std::wstring& path) : TekVor4PropertyImpl(path, false) {}
+
+    int readRawData(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
+                    long long dstStride) override {
+        ++reads;
+        if (reads == failAt) return 2;
+        if (dstType != 0 || dstStride != 1 || dstCount != count) return 99;
+        if (start != expectedStart && start != 0) outOfOrder = true;  // a new pass starts at 0
+        expectedStart = start + count;
+        longest = std::max(longest, count);
+        auto* out = static_cast<float*>(dst);
+        for (long long k = 0; k < count; ++k) out[k] = static_cast<float>((start + k) % 100);
+        return 0;
+    }
+    long long reads = 0;
+    long long failAt = -1;
+    long long longest = 0;
+    long long expectedStart = 0;
+    bool outOfOrder = false;
+};
+
+TEST_F(Stats, LongRowIsReadInBoundedPiecesInObjectOrder) {
+    const long long n = 5'000'000;  // one row of a 1D grid
+    FormulaProperty p(dir_.file("formula.P.property"));
+    p.setGridType(1);
+    p.setSize(n, 1, 1);
+    p.updateStatistic();
+    ASSERT_TRUE(p.getStatisticSet());
+    EXPECT_FALSE(p.outOfOrder);  // each pass reads the objects once, front to back
+    EXPECT_LE(p.longest, 1 << 20);
+    EXPECT_GT(p.reads, 2);
+    EXPECT_EQ(p.getDfMin(), 0.0);
+    EXPECT_EQ(p.getDfMax(), 99.0);
+    EXPECT_EQ(p.getDfAverage(), 49.5);
+    // Each block of 100 values contributes the sum of (k - 49.5)^2, 83325.
+    EXPECT_EQ(p.getDfStdDev(), std::sqrt(83325.0 * (n / 100) / (n - 1)));
+    EXPECT_EQ(p.getDfIndefCount(), 0);
+
+    const long long statisticReads = p.reads;
+    p.updateHistogram();  // statistics valid: one more pass only
+    ASSERT_TRUE(p.getHistogramSet());
+    EXPECT_EQ(p.reads, statisticReads + statisticReads / 2);
+    EXPECT_EQ(bin_total(p), n);
+    EXPECT_EQ(p.getHgValue(0), n / 100);
+    EXPECT_EQ(p.getHgValue(97), n / 100);
+    EXPECT_EQ(p.getHgValue(98), 2 * n / 100);  // 98 and 99: the top edge folds into the last filled bin
+}
+
+TEST_F(Stats, FailedReadInTheSecondPassLeavesStatisticsNotValid) {
+    FormulaProperty p(dir_.file("formula.P.property"));
+    p.setGridType(3);
+    p.setSize(10, 4, 1);  // four rows: reads 1-4 are the first pass
+    p.failAt = 6;
+    p.updateStatistic();
+    EXPECT_FALSE(p.getStatisticSet());
+    EXPECT_EQ(p.reads, 6);
+
+    p.reads = 0;
+    p.failAt = 2;  // the histogram computes the statistics first, and that fails
+    p.updateHistogram();
+    EXPECT_FALSE(p.getStatisticSet());
+    EXPECT_FALSE(p.getHistogramSet());
+    EXPECT_EQ(p.reads, 2);
+
+    p.reads = 0;
+    p.failAt = -1;
+    p.updateHistogram();
+    EXPECT_TRUE(p.getStatisticSet());
+    EXPECT_TRUE(p.getHistogramSet());
+    EXPECT_EQ(p.reads, 12);  // two statistics passes and the histogram pass, four rows each
+}
+
+TEST_F(Stats, SingleValueNeedsNoSecondPass) {
+    FormulaProperty p(dir_.file("formula.P.property"));
+    p.setGridType(1);
+    p.setSize(1, 1, 1);
+    p.updateStatistic();
+    EXPECT_TRUE(p.getStatisticSet());
+    EXPECT_EQ(p.reads, 1);
+    EXPECT_EQ(p.getDfStdDev(), 0.0);
+}
+
 // --- failures ----------------------------------------------------------------------------------
 
 TEST_F(Stats, MissingDataFileLeavesBothNotValid) {
