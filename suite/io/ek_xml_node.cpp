@@ -16,10 +16,10 @@ using ek::xml::Utf8Key;
 
 namespace {
 
-// The text of the value named key under n, or null when n holds no such value.
-const char* value_text(pugi::xml_node n, const char* key) {
-    if (const pugi::xml_node child = n.child(key)) return child.text().get();
-    if (const pugi::xml_attribute a = n.attribute(key)) return a.value();
+// The text of the value named key under the node, or null when it holds no such value.
+const char* value_text(Tek_xml_node* node, const char* key) {
+    if (const pugi::xml_node child = node->child_named(key)) return child.text().get();
+    if (const pugi::xml_attribute a = node->node.attribute(key)) return a.value();
     return nullptr;
 }
 
@@ -27,7 +27,7 @@ template <class Key>
 const char* find_value(Tek_xml_node* node, const Key* key) {
     if (!node || !key) return nullptr;
     const Utf8Key k(key);
-    return value_text(node->node, k.c_str());
+    return value_text(node, k.c_str());
 }
 
 // Appends <key>text</key> under the node; false when the key is not an element name.
@@ -104,7 +104,7 @@ Tek_xml_node* ek_xnode_get_node_w(Tek_xml_node* node, const wchar_t* name) {
     if (!node || !name) return nullptr;
     try {
         const Utf8Key k(name);
-        return ek::xml::make_handle(node->node.child(k.c_str()));
+        return ek::xml::make_handle(node->child_named(k.c_str()));
     } catch (...) {
         return nullptr;
     }

@@ -62,6 +62,31 @@ TEST(XmlStructure, ChildrenAddedDuringAWalkAreFound) {
     EXPECT_EQ(node_name(added.get()), L"V");
 }
 
+// A node with many values: lookups by name give the first of duplicates and see values added
+// later, also through another handle of the same node.
+TEST(XmlStructure, LookupsOnAWideNodeStayExactAsItGrows) {
+    Doc doc = new_doc();
+    Node root(ek_xml_set_root_w(doc.get(), L"TGrDoc"));
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(ek_xnode_add_node_int(root.get(), (L"K" + std::to_wstring(i)).c_str(), i));
+    ASSERT_TRUE(ek_xnode_add_node_int(root.get(), L"K3", 333));  // a duplicate: the first one counts
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K3", -1), 3);
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K19", -1), 19);
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K20", -1), -1);
+
+    Node same(ek_xml_get_root_w(doc.get(), nullptr));
+    ASSERT_TRUE(ek_xnode_add_node_int(same.get(), L"K20", 20));
+    Node child(ek_xnode_set_node_w(same.get(), L"Child"));
+    ASSERT_TRUE(child);
+    Node found(ek_xnode_get_node_w(root.get(), L"Child"));
+    EXPECT_TRUE(found) << "a child element made through another handle is found";
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K20", -1), 20) << "added through another handle";
+    ASSERT_TRUE(ek_xnode_add_node_int(root.get(), L"K21", 21));
+    EXPECT_EQ(ek_xnode_get_node_int(same.get(), L"K21", -1), 21);
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K0", -1), 0);
+    // Names that share a hash bucket by chance still compare by text.
+    EXPECT_EQ(ek_xnode_get_node_int(root.get(), L"K", -1), -1);
+}
+
 TEST(XmlStructure, ReadingSkipsTextAndTakesAttributes) {
     TempDir dir;
     Doc doc = load_text(dir,
