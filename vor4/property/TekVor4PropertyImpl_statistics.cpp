@@ -10,6 +10,12 @@
 #include "vor4/property/statistics_scan.h"
 #include "vor4/vor_vocabulary.h"
 
+#if defined(_MSC_VER)
+#define EK_STATS_NOINLINE __declspec(noinline)
+#else
+#define EK_STATS_NOINLINE [[gnu::noinline]]
+#endif
+
 namespace {
 
 constexpr double k_single_max = 3.4028234663852886e38;  // largest single-precision value
@@ -81,7 +87,7 @@ struct RangeSum {
     long long count;
 };
 
-[[gnu::noinline]] void add_range_sum(const float* v, long long n, RangeSum& acc) {
+EK_STATS_NOINLINE void add_range_sum(const float* v, long long n, RangeSum& acc) {
     // One lane on purpose: with two, a -0 and a +0 minimum could be reported the other way
     // round from a value-by-value scan.
     float lo = acc.lo, hi = acc.hi;
@@ -101,7 +107,7 @@ struct RangeSum {
     acc.count += c;
 }
 
-[[gnu::noinline]] double add_squares(const float* v, long long n, double average, double sum) {
+EK_STATS_NOINLINE double add_squares(const float* v, long long n, double average, double sum) {
     for (long long i = 0; i < n; ++i) {
         const double d = static_cast<double>(v[i]) - average;
         sum += v[i] == v[i] ? d * d : 0.0;
@@ -120,7 +126,7 @@ struct Tally {
     long long bins[4][k_bins];
 };
 
-[[gnu::noinline]] void add_tally(const float* v, long long n, Tally& t) {
+EK_STATS_NOINLINE void add_tally(const float* v, long long n, Tally& t) {
     const double lower = t.lower, upper = t.upper, width = t.width;
     long long below = 0, above = 0;
     if (width > 1e-6 && std::isfinite(width) && std::isfinite(lower)) {

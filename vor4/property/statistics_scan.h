@@ -6,6 +6,7 @@
 // their order are exactly those of a whole-row read.
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -19,12 +20,19 @@ constexpr long long k_scan_chunk = 1 << 18;  // 256 Ki singles: 1 MiB, stays in 
 // order. Returns false when the sizes are unusable, the buffer cannot be had or a read
 // fails; visiting stops at the first failure. Pieces are read through the interface
 // (converted to "dtSingle"), so proxies and conversions behave as for any caller.
+// a × b for a ≥ 0 and b > 0; false when the product leaves the 64-bit range.
+inline bool multiply(long long a, long long b, long long& out) {
+    if (a > std::numeric_limits<long long>::max() / b) return false;
+    out = a * b;
+    return true;
+}
+
 template <class Visit>
 bool scan_rows(TekVor4Property& prop, long long nx, long long ny, long long nz, Visit&& visit) {
     if (nx < 0) return false;  // no row buffer of that length can exist
     if (ny <= 0 || nz <= 0) return true;
     long long plane = 0, total = 0;
-    if (__builtin_mul_overflow(nx, ny, &plane) || __builtin_mul_overflow(plane, nz, &total)) return false;
+    if (!multiply(nx, ny, plane) || !multiply(plane, nz, total)) return false;
     // A row longer than the property is refused by the read itself; a piece would not be.
     if (nx > prop.getNumObjects()) return false;
     if (nx == 0) {
