@@ -70,7 +70,15 @@ TekVor4* ek_vor4_file_create_w(const wchar_t* path) {
 }
 
 void ek_vor4_file_close(TekVor4* h) {
-    guarded([&] { delete h; });
+    guarded([&] {
+        // A loaded instance closed by mistake gives up one reference instead of being destroyed
+        // under the feet of its other users.
+        if (auto* instance = dynamic_cast<TekVor4Refcount*>(h)) {
+            instance->free();
+            return;
+        }
+        delete h;
+    });
 }
 
 bool ek_vor4_delete_files(const wchar_t* path) {

@@ -57,7 +57,8 @@ EKX_VOR4_API TekVor4* ek_vor4_file_open_w(const wchar_t* path, bool readonly);
 /* Creates a new, empty document (the metadata file is written at once). */
 EKX_VOR4_API TekVor4* ek_vor4_file_create(const char* path);
 EKX_VOR4_API TekVor4* ek_vor4_file_create_w(const wchar_t* path);
-/* Releases a handle of ek_vor4_file_open/_create; the last handle of a path saves the document. */
+/* Releases a handle of ek_vor4_file_open/_create; the last handle of a path saves the document.
+ * Given a loaded instance by mistake, it releases one load reference (as ek_vor4_free_memory). */
 EKX_VOR4_API void ek_vor4_file_close(TekVor4* h);
 
 /* Deletes the metadata file and every data file; false when the document cannot be opened for
@@ -325,8 +326,8 @@ EKX_VOR4_API int ek_vor4_read3d(TekVor4* h, unsigned int x0, unsigned int y0, un
 /* ==== Change notification ========================================================================
  * One notifier per document path (letter case ignored, no other normalisation). Subscribe to
  * its channel (ek_event_channel_add_client of ekx_basic) to receive begin-update, update and
- * end-update events for every change made through the library to that document. The handle
- * must come from ek_create_vor_notifier_w and must not be null. */
+ * end-update events for every change made through the library to that document. A handle comes
+ * from ek_create_vor_notifier_w and is released with ek_destroy_vor_notifier; null is ignored. */
 EKX_VOR4_API Tek_vor_notifier* ek_create_vor_notifier_w(const wchar_t* path);
 EKX_VOR4_API void ek_destroy_vor_notifier(Tek_vor_notifier* notifier);
 EKX_VOR4_API Tek_event_channel* ek_vor_notifier_get_update_event_channel(Tek_vor_notifier* notifier);

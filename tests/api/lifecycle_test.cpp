@@ -185,3 +185,65 @@ TEST(ApiDataTypes, SizeOfEachDataType) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ApiNotifierFunctions, NullHandlesAreIgnored) {
+    EXPECT_EQ(ek_vor_notifier_get_update_event_channel(nullptr), nullptr);
+    EXPECT_EQ(ek_vor_notifier_begin_update(nullptr), 0u);
+    ek_vor_notifier_end_update(nullptr);
+    ek_vor_notifier_changed(nullptr);
+    ek_destroy_vor_notifier(nullptr);
+    SUCCEED() << "nothing crashed";
+}
+
+TEST(ApiNotifierFunctions, ChangedOutsideAGroupAnnouncesOneFullGroup) {
+    ek::test::TempDir dir;
+    const std::wstring path = dir.file("watched.xml");
+    Tek_vor_notifier* n = ek_create_vor_notifier_w(path.c_str());
+    ASSERT_NE(n, nullptr);
+    EXPECT_EQ(ek_create_vor_notifier_w(dir.file("WATCHED.xml").c_str()), n) << "letter case ignored";
+    ek_destroy_vor_notifier(n);
+    struct Seen {
+        int begins = 0, updates = 0, ends = 0;
+    } seen;
+    auto callback = [](Tek_table* queue, void* client) {
+        auto* s = static_cast<Seen*>(client);
+        for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i) {
+            if (ek_event_queue_get_begin_update_event(queue, i)) ++s->begins;
+            if (ek_event_queue_get_update_event(queue, i)) ++s->updates;
+            if (ek_event_queue_get_end_update_event(queue, i)) ++s->ends;
+        }
+    };
+    Tek_event_channel* channel = ek_vor_notifier_get_update_event_channel(n);
+    ASSERT_NE(channel, nullptr);
+    ek_event_channel_add_client(channel, callback, &seen);
+    ek_vor_notifier_changed(n);
+    EXPECT_EQ(seen.begins, 1);
+    EXPECT_EQ(seen.updates, 1);
+    EXPECT_EQ(seen.ends, 1);
+    EXPECT_EQ(ek_vor_notifier_begin_update(n), 1u);
+    ek_vor_notifier_changed(n);
+    EXPECT_EQ(seen.updates, 1) << "inside a group the update waits";
+    ek_vor_notifier_end_update(n);
+    EXPECT_EQ(seen.updates, 2);
+    EXPECT_EQ(seen.ends, 2);
+    ek_event_channel_del_client(channel, callback, &seen);
+    ek_destroy_vor_notifier(n);
+}
+
+TEST(ApiLifecycleMisuse, ClosingALoadedInstanceReleasesOneLoad) {
+    ek::test::TempDir dir;
+    const std::wstring path = dir.file("doc.xml");
+    ek_vor4_file_close(ek_vor4_file_create_w(path.c_str()));
+    TekVor4* first = ek_vor4_load_memory_w(path.c_str());
+    TekVor4* second = ek_vor4_load_memory_w(path.c_str());
+    ASSERT_EQ(first, second);
+    ek_vor4_file_close(first);
+    EXPECT_EQ(ek_vor4_in_memory_w(path.c_str()), second) << "one load is left";
+    EXPECT_EQ(ek_vor4_get_prop_count(second), 0u);
+    ek_vor4_free_memory(second);
+    EXPECT_EQ(ek_vor4_in_memory_w(path.c_str()), nullptr);
+}
+
+}  // namespace
