@@ -140,17 +140,25 @@ int TekVor4PropertyImpl::readConverted(long long start, long long count, void* d
     // groups whose sources fit one buffer and lie close together; each group is one read.
     const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
     const long long gap = std::max<long long>(1, k_gap_bytes / size);
+    // Consecutive sources lie at most ceil(ratio) apart: either every step is a gap (sparse
+    // sampling, one read per output) or none is.
+    const bool sparse = ratio > static_cast<double>(gap);
     long long k = 0;
     while (k < dstCount) {
         const long long s0 = conv::resample_index(k, ratio, count);
-        long long last = s0;
         long long kEnd = k + 1;
-        while (kEnd < dstCount) {
-            const long long s = conv::resample_index(kEnd, ratio, count);
-            if (s - s0 >= chunk || s - last > gap) break;
-            last = s;
-            ++kEnd;
+        if (!sparse) {
+            // The last output whose source still fits the buffer, estimated and then corrected.
+            const long long limit = s0 + chunk - 1;
+            const double estimate = (static_cast<double>(limit) + 0.5) / ratio;
+            long long kl = estimate >= static_cast<double>(dstCount - 1) ? dstCount - 1
+                                                                          : static_cast<long long>(estimate);
+            if (kl < k) kl = k;
+            while (kl + 1 < dstCount && conv::resample_index(kl + 1, ratio, count) <= limit) ++kl;
+            while (kl > k && conv::resample_index(kl, ratio, count) > limit) --kl;
+            kEnd = kl + 1;
         }
+        const long long last = conv::resample_index(kEnd - 1, ratio, count);
         if (!load(s0, last - s0 + 1)) return 2;
         conv::convert_read_space(buf.get(), dataType_, s0, count, ratio, k, kEnd, out, dstType, stride);
         k = kEnd;

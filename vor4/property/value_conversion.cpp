@@ -22,6 +22,45 @@ inline T quiet_nan() {
     return std::numeric_limits<T>::quiet_NaN();
 }
 
+template <class T>
+struct bits_of;
+template <>
+struct bits_of<float> {
+    using type = uint32_t;
+};
+template <>
+struct bits_of<double> {
+    using type = uint64_t;
+};
+template <>
+struct bits_of<int32_t> {
+    using type = uint32_t;
+};
+template <>
+struct bits_of<unsigned char> {
+    using type = unsigned char;
+};
+
+// useAlt ? alt : value, by bit masking (floats and integers). A plain conditional around a float conversion stays a
+// branch (the conversion may raise a floating-point flag), which keeps loops from vectorising.
+template <class T>
+inline T pick(bool useAlt, T value, T alt) {
+    using B = typename bits_of<T>::type;
+    B a, b;
+    std::memcpy(&a, &value, sizeof a);
+    std::memcpy(&b, &alt, sizeof b);
+    const B m = static_cast<B>(B(0) - B(useAlt));
+    a = static_cast<B>((a & static_cast<B>(~m)) | (b & m));
+    T r;
+    std::memcpy(&r, &a, sizeof r);
+    return r;
+}
+
+template <class T>
+inline bool finite(T v) {
+    return std::fabs(v) <= std::numeric_limits<T>::max();  // false for NaN and infinities
+}
+
 // --- Element conversions. Each has the source type S, the destination type D and op. ---
 
 template <class T>
@@ -38,26 +77,27 @@ struct Widen {
     static To op(From v) { return static_cast<To>(v); }
 };
 
-// Reads: a missing float becomes the missing value of the requested type.
+// Reads: a missing float becomes the missing value of the requested type. Between the two
+// float types a NaN converts to a NaN by itself.
 template <class From, class To>
 struct FloatToFloatRd {
     using S = From;
     using D = To;
-    static To op(From v) { return std::isnan(v) ? quiet_nan<To>() : static_cast<To>(v); }
+    static To op(From v) { return static_cast<To>(v); }
 };
 
 template <class From>
 struct FloatToByteRd {
     using S = From;
     using D = unsigned char;
-    static D op(From v) { return std::isnan(v) ? k_null_byte : low_byte(trunc_i32(v)); }
+    static D op(From v) { return pick<D>(std::isnan(v), low_byte(trunc_i32(v)), k_null_byte); }
 };
 
 template <class From>
 struct FloatToIntRd {
     using S = From;
     using D = int32_t;
-    static D op(From v) { return std::isnan(v) ? k_null_int : trunc_i32(v); }
+    static D op(From v) { return pick<D>(std::isnan(v), trunc_i32(v), k_null_int); }
 };
 
 // A missing single reads as mask 0, a missing double as mask 1.
@@ -77,7 +117,7 @@ template <class To>
 struct IntToFloat {
     using S = int32_t;
     using D = To;
-    static To op(int32_t v) { return v == k_null_int ? quiet_nan<To>() : static_cast<To>(v); }
+    static To op(int32_t v) { return pick<To>(v == k_null_int, static_cast<To>(v), quiet_nan<To>()); }
 };
 
 struct IntToByteRd {
@@ -97,21 +137,21 @@ template <class From, class To>
 struct FloatToFloatWr {
     using S = From;
     using D = To;
-    static To op(From v) { return std::isfinite(v) ? static_cast<To>(v) : quiet_nan<To>(); }
+    static To op(From v) { return pick<To>(!finite(v), static_cast<To>(v), quiet_nan<To>()); }
 };
 
 template <class From>
 struct FloatToByteWr {
     using S = From;
     using D = unsigned char;
-    static D op(From v) { return std::isfinite(v) ? low_byte(trunc_i32(v)) : 0; }
+    static D op(From v) { return pick<D>(!finite(v), low_byte(trunc_i32(v)), 0); }
 };
 
 template <class From>
 struct FloatToIntWr {
     using S = From;
     using D = int32_t;
-    static D op(From v) { return std::isfinite(v) ? trunc_i32(v) : k_null_int; }
+    static D op(From v) { return pick<D>(!finite(v), trunc_i32(v), k_null_int); }
 };
 
 struct IntToByteWr {

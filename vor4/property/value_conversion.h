@@ -27,8 +27,9 @@ inline bool known_type(unsigned char type) { return type <= k_double; }
 // Truncation toward zero to a signed 32-bit integer; NaN and values outside the 32-bit range
 // give -2147483648.
 inline int32_t trunc_i32(double v) {
-    if (v > -2147483649.0 && v < 2147483648.0) return static_cast<int32_t>(v);
-    return std::numeric_limits<int32_t>::min();
+    // Select, then convert: no branch, so conversion loops vectorise. NaN fails both tests.
+    const bool inRange = (v > -2147483649.0) & (v < 2147483648.0);
+    return static_cast<int32_t>(inRange ? v : -2147483648.0);
 }
 
 // trunc(value + 0.5), the rounding of the single-value integer getters and setters.

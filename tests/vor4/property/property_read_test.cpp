@@ -165,6 +165,17 @@ TEST(RunRead, LongMaskRuns) {
     }
     const long long last = start + count - 1;
     EXPECT_EQ(bits.back(), (packed[size_t(last / 8)] >> (last % 8)) & 1);
+
+    // Resampled, sparsely and densely: output k is bit start + trunc(k * count / dstCount + 0.5).
+    for (long long dstCount : {7LL, 5000LL}) {
+        std::vector<double> out(static_cast<size_t>(dstCount));
+        ASSERT_EQ(p->readRawData(start, count, out.data(), dstCount, dtDouble, 0), 0);
+        const double ratio = double(count) / double(dstCount);
+        for (long long k = 0; k < dstCount; ++k) {
+            const long long o = start + static_cast<long long>(double(k) * ratio + 0.5);
+            ASSERT_EQ(out[size_t(k)], double((packed[size_t(o / 8)] >> (o % 8)) & 1)) << dstCount << " " << k;
+        }
+    }
 }
 
 TEST(RunRead, RangeChecks) {
