@@ -67,11 +67,12 @@ int TekVor4PropertyImpl::write_data(long long start, const void* src, long long 
     const long long stride = srcStride == 0 ? 1 : srcStride;
 
     int result;
+    long long offset = 0;
     if (dataType_ == conv::k_bitmask) {
         result = write_bitmask(start, src, count, srcType, stride);
-    } else if (elemSize_ == 0) {
+    } else if (elemSize_ == 0 || __builtin_mul_overflow(start, elemSize_, &offset)) {
         result = 2;
-    } else if (!file_.seek(uint64_t(start) * uint64_t(elemSize_))) {
+    } else if (!file_.seek(uint64_t(offset))) {
         result = 2;
     } else if (srcType != dataType_) {
         result = write_any(src, count, srcType, stride);
