@@ -159,45 +159,11 @@ size_t decode_to_utf8(Encoding encoding, const char* src, size_t size, char* dst
     return static_cast<size_t>(out - dst);
 }
 
-namespace {
-
-// Length of the UTF-8 sequence starting at s[i] when it is well-formed, else 0.
-size_t sequence_length(const unsigned char* s, size_t avail, char32_t& cp) {
-    const unsigned char b = s[0];
-    size_t len;
-    char32_t c;
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    } else if ((b & 0xE0) == 0xC0) {
-        len = 2;
-        c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        len = 3;
-        c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        len = 4;
-        c = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (len > avail) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((s[k] & 0xC0) != 0x80) return 0;
-        c = (c << 6) | (s[k] & 0x3F);
-    }
-    static constexpr char32_t k_min[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < k_min[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-    cp = c;
-    return len;
-}
-
-}  // namespace
 
 char32_t next_utf8(std::string_view s, size_t& i) {
     char32_t c = 0;
     const size_t len =
-        sequence_length(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
+        ek::text::decode_utf8(reinterpret_cast<const unsigned char*>(s.data()) + i, s.size() - i, c);
     if (len == 0) {
         ++i;
         return 0xFFFD;
@@ -211,7 +177,7 @@ bool valid_utf8(const char* data, size_t size) {
     for (size_t i = ascii_run(data, 0, size); i < size; i = ascii_run(data, i, size)) {
         if (s[i] == 0) return false;
         char32_t c;
-        const size_t len = sequence_length(s + i, size - i, c);
+        const size_t len = ek::text::decode_utf8(s + i, size - i, c);
         if (len == 0) return false;
         i += len;
     }

@@ -26,6 +26,10 @@ bool narrow_char(char32_t c, char& out);
 std::string to_utf8(std::wstring_view wide);
 std::wstring from_utf8(std::string_view utf8);
 
+// Decodes the UTF-8 sequence at s (avail bytes readable): its length, with the code point in
+// cp, or 0 when it is malformed (overlong, surrogate, past U+10FFFF, cut short).
+size_t decode_utf8(const unsigned char* s, size_t avail, char32_t& cp);
+
 // Case-insensitive comparison in the manner of lstrcmpiW / lstrcmpiA: characters are
 // compared after simple Unicode lower-casing, so Latin and Cyrillic letters of either
 // case compare equal. Result < 0, 0 or > 0.

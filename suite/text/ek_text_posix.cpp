@@ -152,42 +152,51 @@ std::string to_utf8(std::wstring_view wide) {
     return out;
 }
 
+size_t decode_utf8(const unsigned char* s, size_t avail, char32_t& cp) {
+    if (avail == 0) return 0;
+    const unsigned char b = s[0];
+    size_t len;
+    char32_t c;
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    } else if ((b & 0xE0) == 0xC0) {
+        len = 2;
+        c = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+        len = 3;
+        c = b & 0x0F;
+    } else if ((b & 0xF8) == 0xF0) {
+        len = 4;
+        c = b & 0x07;
+    } else {
+        return 0;
+    }
+    if (len > avail) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        if ((s[k] & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (s[k] & 0x3F);
+    }
+    static constexpr char32_t k_min[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < k_min[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    cp = c;
+    return len;
+}
+
 std::wstring from_utf8(std::string_view s) {
     std::wstring out;
     out.reserve(s.size());
+    const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
     size_t i = 0;
     while (i < s.size()) {
-        const unsigned char b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {  // the common case: ASCII
-            out.push_back(static_cast<wchar_t>(b));
+        if (bytes[i] < 0x80) {  // the common case: ASCII
+            out.push_back(static_cast<wchar_t>(bytes[i]));
             ++i;
             continue;
         }
-        size_t len = 0;
         char32_t c = 0;
-        if (b < 0x80) {
-            len = 1;
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            len = 2;
-            c = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            len = 3;
-            c = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0) {
-            len = 4;
-            c = b & 0x07;
-        }
-        bool ok = len != 0 && i + len <= s.size();
-        for (size_t k = 1; ok && k < len; ++k) {
-            const unsigned char cb = static_cast<unsigned char>(s[i + k]);
-            if ((cb & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (cb & 0x3F);
-        }
-        // Reject overlong forms, surrogates and values past U+10FFFF.
-        static constexpr char32_t k_min[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (ok && (c < k_min[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) ok = false;
-        if (!ok) {
+        const size_t len = decode_utf8(bytes + i, s.size() - i, c);
+        if (len == 0) {
             append_wide(out, 0xFFFD);
             ++i;
             continue;
