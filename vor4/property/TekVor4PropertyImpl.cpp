@@ -193,11 +193,6 @@ bool TekVor4PropertyImpl::readAt(uint64_t offset, void* data, uint64_t n) {
     return file_._read_bytes(data, n) == n;
 }
 
-bool TekVor4PropertyImpl::writeAt(uint64_t offset, const void* data, uint64_t n) {
-    if (!file_.seek(offset)) return false;
-    return file_._write_bytes(data, n) == n;
-}
-
 void TekVor4PropertyImpl::close() {
     writeBack();
     file_.close();

@@ -198,9 +198,12 @@ private:
     int writeBack();
     // Forgets the window's contents (the buffer stays allocated).
     void dropWindow();
-    // After a run write of [start, start + count): a window holding any of it is dropped so
-    // that it never serves or writes back values older than the file's.
-    void dropWindowOverlap(long long start, long long count);
+    // After bytes went to the data file at `offset` (other than by the window's own
+    // write-back): the window's copy of them is updated, so that it never serves or writes
+    // back values older than the file's. The window mirrors the file byte for byte.
+    void windowWritten(uint64_t offset, const void* data, uint64_t n);
+    // The same for packed mask bytes; the window holds one byte per bit.
+    void windowWrittenBits(long long bytePos, const unsigned char* packed, long long nbytes);
     // Before a change of the data type or the object count: writes the window back and drops
     // it, so it is rebuilt for the new layout.
     void retireWindow();
@@ -219,9 +222,10 @@ private:
         return window_.loaded && index >= window_.first && index < window_.end;
     }
 
-    // Positioned transfers of the data file; false unless exactly n bytes moved.
+    // Positioned read of the data file; false unless exactly n bytes arrived.
     bool readAt(uint64_t offset, void* data, uint64_t n);
-    bool writeAt(uint64_t offset, const void* data, uint64_t n);
+    // Writes n bytes at the current position and keeps the window in step with them.
+    bool writeHere(const void* data, uint64_t n);
     // Reads n packed mask bytes from bytePos, taking bytes beyond the end of the file as 0;
     // false only when the file reports a failure.
     bool readPackedZeroPast(long long bytePos, long long n, unsigned char* out);

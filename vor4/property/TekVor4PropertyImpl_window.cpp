@@ -43,8 +43,27 @@ void TekVor4PropertyImpl::dropWindow() {
     window_.dirty = false;
 }
 
-void TekVor4PropertyImpl::dropWindowOverlap(long long start, long long count) {
-    if (window_.loaded && start < window_.end && count > window_.first - start) dropWindow();
+void TekVor4PropertyImpl::windowWritten(uint64_t offset, const void* data, uint64_t n) {
+    if (!window_.loaded || writingBack_ || n == 0 || dataType_ == conv::k_bitmask) return;
+    const uint64_t size = uint64_t(elemSize_);
+    const uint64_t winFirst = uint64_t(window_.first) * size;
+    const uint64_t winEnd = uint64_t(window_.end) * size;
+    const uint64_t lo = offset > winFirst ? offset : winFirst;
+    const uint64_t hi = offset + n < winEnd ? offset + n : winEnd;
+    if (lo >= hi) return;
+    std::memcpy(window_.buffer.data() + (lo - winFirst), static_cast<const unsigned char*>(data) + (lo - offset),
+                size_t(hi - lo));
+}
+
+void TekVor4PropertyImpl::windowWrittenBits(long long bytePos, const unsigned char* packed, long long nbytes) {
+    if (!window_.loaded || writingBack_ || nbytes <= 0 || dataType_ != conv::k_bitmask) return;
+    const long long firstBit = bytePos * 8;
+    const long long lo = firstBit > window_.first ? firstBit : window_.first;
+    const long long endBit = firstBit + nbytes * 8;
+    const long long hi = endBit < window_.end ? endBit : window_.end;
+    for (long long o = lo; o < hi; ++o)
+        window_.buffer[size_t(o - window_.first)] =
+            static_cast<unsigned char>((packed[o / 8 - bytePos] >> (o % 8)) & 1u);
 }
 
 void TekVor4PropertyImpl::retireWindow() {

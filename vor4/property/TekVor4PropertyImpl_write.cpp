@@ -55,6 +55,13 @@ void mask_values(const unsigned char* src, long long stride, long long n, unsign
 
 }  // namespace
 
+bool TekVor4PropertyImpl::writeHere(const void* data, uint64_t n) {
+    const uint64_t at = file_.tell();
+    const uint64_t got = file_._write_bytes(data, n);
+    if (got != ek::detail::fileio_win::failed) windowWritten(at, data, got);
+    return got == n;
+}
+
 int TekVor4PropertyImpl::write_data(long long start, const void* src, long long count, unsigned char srcType,
                                     long long srcStride) {
     if (start < 0 || count < 0 || srcStride < 0) return 4;
@@ -81,9 +88,6 @@ int TekVor4PropertyImpl::write_data(long long start, const void* src, long long 
     } else {
         result = write_same(src, count);
     }
-    // A read-only property cannot have changed its file; otherwise a window over the run
-    // would hold values older than the file's.
-    if (!writingBack_ && !readOnly_) dropWindowOverlap(start, count);
     return result;
 }
 
@@ -103,8 +107,7 @@ int TekVor4PropertyImpl::write_any(const void* src, long long count, unsigned ch
     for (long long pos = 0; pos < count; pos += chunk) {
         const long long n = std::min(chunk, count - pos);
         conv::convert_write(in + pos * stride * srcSize, srcType, stride, n, buf.get(), dataType_);
-        const uint64_t bytes = uint64_t(n * storedSize);
-        if (file_._write_bytes(buf.get(), bytes) != bytes) return 2;
+        if (!writeHere(buf.get(), uint64_t(n * storedSize))) return 2;
     }
     return 0;
 }
@@ -116,7 +119,7 @@ int TekVor4PropertyImpl::write_same(const void* src, long long count) {
     if (elemSize_ == 0) return 2;
     long long bytes;
     if (__builtin_mul_overflow(count, elemSize_, &bytes)) return 2;
-    return file_._write_bytes(src, uint64_t(bytes)) == uint64_t(bytes) ? 0 : 2;
+    return writeHere(src, uint64_t(bytes)) ? 0 : 2;
 }
 
 int TekVor4PropertyImpl::write_same(const void* src, long long count, long long srcStride) {
@@ -139,8 +142,7 @@ int TekVor4PropertyImpl::write_same(const void* src, long long count, long long 
             case 4: gather<4>(from, srcStride, n, buf.get()); break;
             default: gather<8>(from, srcStride, n, buf.get()); break;
         }
-        const uint64_t bytes = uint64_t(n * size);
-        if (file_._write_bytes(buf.get(), bytes) != bytes) return 2;
+        if (!writeHere(buf.get(), uint64_t(n * size))) return 2;
     }
     return 0;
 }
@@ -212,8 +214,11 @@ int TekVor4PropertyImpl::write_bit(long long bytePos, const unsigned char* bits,
             for (int b = 0; b < m; ++b) byte |= static_cast<unsigned char>((bits[firstBit + b] != 0 ? 1u : 0u) << b);
             packed[i] = byte;
         }
-        if (!file_.seek(uint64_t(add_sat(bytePos, done)))) return 2;
-        if (file_._write_bytes(packed.get(), uint64_t(nbytes)) != uint64_t(nbytes)) return 2;
+        const long long at = add_sat(bytePos, done);
+        if (!file_.seek(uint64_t(at))) return 2;
+        const uint64_t got = file_._write_bytes(packed.get(), uint64_t(nbytes));
+        if (got != ek::detail::fileio_win::failed) windowWrittenBits(at, packed.get(), (long long)got);
+        if (got != uint64_t(nbytes)) return 2;
     }
     return 0;
 }

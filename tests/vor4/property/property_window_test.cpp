@@ -318,6 +318,41 @@ TEST(ValueWindow, RunWritesOverTheWindowWin) {
     EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW()))[1], 2);
 }
 
+TEST(ValueWindow, DirectWritersKeepTheWindowInStepAndItsChanges) {
+    TempDir dir;
+    auto p = holding(dir, dtInteger, ramp(10, 0));
+    p->setValueInt(2, 33);  // builds the window [0, 10)
+    int out = 0;
+    ASSERT_EQ(p->readRawData(5, 1, &out, 1, dtInteger, 0), 0);  // the file now stands after object 5
+    p->setValueInt(3, 44);                                       // dirty again, no file access
+    const int six = 606;
+    ASSERT_EQ(p->write_same(&six, 1), 0);
+    EXPECT_EQ(value_at(*p, 6), 606);
+    const double seven[1] = {7.9};
+    ASSERT_EQ(p->write_any(seven, 1, dtDouble, 0), 0);
+    EXPECT_EQ(value_at(*p, 7), 7);
+    p->close();
+    const auto v = from_bytes<int>(file_bytes(p->getFileNameW()));
+    EXPECT_EQ(v[2], 33);
+    EXPECT_EQ(v[3], 44);  // the window's own change survived
+    EXPECT_EQ(v[6], 606);
+    EXPECT_EQ(v[7], 7);
+
+    TempDir dir2;
+    auto m = make_property(dir2, "m", dtBitmask, gt1D, 16);
+    put_bytes(m->getFileNameW(), {0x00, 0x00});
+    m->setValueBool(0, true);  // dirty
+    const unsigned char bits[8] = {0, 1, 0, 0, 0, 0, 0, 1};
+    ASSERT_EQ(m->write_bit(1, bits, 8), 0);
+    bool b = false;
+    ASSERT_TRUE(m->getValueBool(9, b));
+    EXPECT_TRUE(b);
+    ASSERT_TRUE(m->getValueBool(8, b));
+    EXPECT_FALSE(b);
+    m->close();
+    EXPECT_EQ(file_bytes(m->getFileNameW()), (std::vector<unsigned char>{0x01, 0x82}));
+}
+
 TEST(ValueWindow, WritesElsewhereKeepTheWindow) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(20000, 0));
