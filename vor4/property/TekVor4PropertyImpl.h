@@ -232,8 +232,6 @@ private:
     // The converting and resampling part of readRawData (data file already prepared).
     int readConverted(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
                       long long stride);
-    // Converting or gathering write of count values at byte offset `offset` (stored type not a mask).
-    int writeConverted(uint64_t offset, const void* src, long long count, unsigned char srcType, long long stride);
 
     // Value size of the data type in the file (1 for masks, 0 for an unknown type).
     long long elemSize_ = 4;
