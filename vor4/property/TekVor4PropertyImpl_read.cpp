@@ -1,6 +1,8 @@
 // Reads: runs with conversion and nearest-index resampling, mask bits, index reads and
 // 2D/3D windows.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -13,6 +15,21 @@
 namespace conv = ek::vor::conv;
 
 namespace {
+
+// The eight values of a packed byte, least significant bit first, one byte 0 or 1 each, as they
+// lie in memory: unpacking a byte is one 8-byte copy.
+const std::array<uint64_t, 256>& bit_spread_table() {
+    static const auto table = [] {
+        std::array<uint64_t, 256> t{};
+        for (unsigned v = 0; v < 256; ++v) {
+            unsigned char bytes[8];
+            for (unsigned b = 0; b < 8; ++b) bytes[b] = static_cast<unsigned char>((v >> b) & 1u);
+            std::memcpy(&t[v], bytes, 8);
+        }
+        return t;
+    }();
+    return table;
+}
 
 // Temporary buffers of converting reads hold at most this many bytes of stored values, so
 // memory stays bounded whatever the run length; small enough to stay in the cache.
@@ -66,13 +83,18 @@ bool TekVor4PropertyImpl::readBit(long long start, long long count, unsigned cha
         if (!readAt(uint64_t(byteFirst), packed, uint64_t(nbytes))) return false;
         long long bit = p % 8;
         const unsigned char* byte = packed;
-        for (long long i = p; i < pieceEnd; ++i) {
+        long long i = p;
+        // The leading bits up to a byte boundary, then whole bytes eight values at a time.
+        for (; i < pieceEnd && bit != 0; ++i) {
             *dst++ = static_cast<unsigned char>((*byte >> bit) & 1u);
             if (++bit == 8) {
                 bit = 0;
                 ++byte;
             }
         }
+        const auto& spread = bit_spread_table();
+        for (; pieceEnd - i >= 8; i += 8, dst += 8) std::memcpy(dst, &spread[*byte++], 8);
+        for (; i < pieceEnd; ++i, ++bit) *dst++ = static_cast<unsigned char>((*byte >> bit) & 1u);
         p = pieceEnd;
     }
     return true;
