@@ -31,7 +31,7 @@ long long add_sat(long long a, long long b) {
 
 // Size of the pattern buffer `init` writes from: big enough to keep the writes efficient,
 // small enough to stay bounded whatever the grid's row length.
-constexpr long long k_init_chunk_bytes = 1 << 20;
+constexpr long long k_init_chunk_bytes = 4 << 20;
 
 }  // namespace
 
