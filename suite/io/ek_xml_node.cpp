@@ -86,6 +86,18 @@ void feed_utf8(Tek_string_adapter* adapter, const char* utf8, bool narrow_reader
     feed_wide_utf8(adapter, utf8);
 }
 
+// A typed value by key: the default when the key is missing or its text is not of the type.
+template <class T, class Parse>
+T read_number(Tek_xml_node* node, const wchar_t* key, T def, Parse parse) {
+    try {
+        T v;
+        const char* text = find_value(node, key);
+        return text && parse(text, v) ? v : def;
+    } catch (...) {
+        return def;
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -148,43 +160,19 @@ Tek_xml_node* ek_xnode_set_node_w(Tek_xml_node* node, const wchar_t* name) {
 }
 
 bool ek_xnode_get_node_bool(Tek_xml_node* node, const wchar_t* key, bool def) {
-    try {
-        bool v;
-        const char* text = find_value(node, key);
-        return text && ek::xml::parse_bool(text, v) ? v : def;
-    } catch (...) {
-        return def;
-    }
+    return read_number(node, key, def, &ek::xml::parse_bool);
 }
 
 int ek_xnode_get_node_int(Tek_xml_node* node, const wchar_t* key, int def) {
-    try {
-        int v;
-        const char* text = find_value(node, key);
-        return text && ek::xml::parse_int32(text, v) ? v : def;
-    } catch (...) {
-        return def;
-    }
+    return read_number(node, key, def, &ek::xml::parse_int32);
 }
 
 long long ek_xnode_get_node_int64(Tek_xml_node* node, const wchar_t* key, long long def) {
-    try {
-        long long v;
-        const char* text = find_value(node, key);
-        return text && ek::xml::parse_int64(text, v) ? v : def;
-    } catch (...) {
-        return def;
-    }
+    return read_number(node, key, def, &ek::xml::parse_int64);
 }
 
 double ek_xnode_get_node_dbl(Tek_xml_node* node, const wchar_t* key, double def) {
-    try {
-        double v;
-        const char* text = find_value(node, key);
-        return text && ek::xml::parse_double(text, v) ? v : def;
-    } catch (...) {
-        return def;
-    }
+    return read_number(node, key, def, &ek::xml::parse_double);
 }
 
 // The value goes to the adapter as wide text so that a wide receiver loses nothing; the default
