@@ -96,26 +96,24 @@ public:
                      long long* dst, long long dstW, long long dstH, long long dstD, long long step,
                      long long dstRowStride, long long dstSliceStride) override;
 
-    // The metadata file's path and the base of its data file paths (the path before its last ".").
-    const std::string& getPath() const { return path; }
-    std::string dataFileBase() const;
+    // The metadata file's path.
+    const std::wstring& getPath() const { return path; }
 
 private:
-    enum class NameMatch { exact, nocase_narrow, nocase_wide };
+    enum class NameMatch { exact, nocase };
 
-    int findByName(const std::string& name, NameMatch match) const;
-    int findByName(const std::wstring& name) const;
-    // Removes a same-named property when overwriting; false when the add must be refused.
-    bool clearNameForAdd(int existing, bool overwrite);
-    // Sets up a new property the way every add does, up to its data file.
-    TekVor4PropertyImpl* newProperty(const std::wstring& filePath, const std::wstring& name, unsigned char propKind,
-                                     unsigned char dataType);
+    int findByName(const std::wstring& name, NameMatch match) const;
+    // The shared part of the four adds: checks, clearing a same-named entry, the new object.
+    TekVor4PropertyImpl* prepareAdd(const std::wstring& name, NameMatch match, unsigned char propKind,
+                                    unsigned char dataType, bool overwrite);
+    TekVor4Property* addBinary(const std::wstring& name, NameMatch match, unsigned char propKind,
+                               unsigned char dataType, const std::wstring& sourceFile, bool copy, bool overwrite);
     TekVor4Property* appendProperty(TekVor4PropertyImpl* property);
     bool removeProperty(unsigned int index, bool allowMissingFile);
     void destroyProperties();
 
     // Fields of the document, in their order, with the values a new document holds.
-    std::string path;
+    std::wstring path;
     bool readOnly = false;
     bool deleted = false;
     unsigned char gridType = 0;

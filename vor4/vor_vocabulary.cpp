@@ -72,6 +72,15 @@ std::wstring prop_path(const std::wstring& documentPath, const std::wstring& pro
     return file + L"." + propertyName + L".property";
 }
 
+bool safe_property_name(std::wstring_view name) { return name.find_first_of(std::wstring_view(L"/\\\0", 3)) == std::wstring_view::npos; }
+
+std::wstring data_file_path(const std::wstring& documentPath, const std::wstring& propertyName) {
+    if (!safe_property_name(propertyName)) return std::wstring();
+    const size_t dot = documentPath.rfind(L'.');
+    return (dot == std::wstring::npos ? documentPath : documentPath.substr(0, dot)) + L"." + propertyName +
+           L".property";
+}
+
 std::vector<int64_t> hist_data(const std::string& text) {
     std::vector<int64_t> counts;
     counts.reserve(text.size() / 8);

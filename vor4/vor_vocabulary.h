@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ek::vor {
@@ -24,9 +25,17 @@ int data_type_size(unsigned char code);
 // Geometry class 0..3 of a grid type.
 unsigned char grid_geom_type(unsigned char gridType);
 
-// File name of a property's data file: the document's file name without its last extension,
+// The two rules that name a property's data file, side by side on purpose:
+// prop_path gives the file name alone: the document's file name without its last extension,
 // ".", the property name, ".property".
 std::wstring prop_path(const std::wstring& documentPath, const std::wstring& propertyName);
+// data_file_path gives the full path the document uses: the document path before its last "."
+// (searched over the whole path, folders included), ".", the name, ".property"; empty when
+// the name could lead out of the document's folder (see safe_property_name).
+std::wstring data_file_path(const std::wstring& documentPath, const std::wstring& propertyName);
+
+// A name that stays one file name when put into a path: no separator ('/', '\\') and no NUL.
+bool safe_property_name(std::wstring_view name);
 
 // Histogram counts <-> text of eight upper-case hexadecimal digits per count.
 std::vector<int64_t> hist_data(const std::string& text);

@@ -59,30 +59,23 @@ TekVor4PropertyImpl::~TekVor4PropertyImpl() {
 
 // --- Names, caption, precision -------------------------------------------------------------
 
-void TekVor4PropertyImpl::setName(const std::string& name) {
-    name_ = name;
-    nameW_ = ek::text::to_wide(name);
-}
+// The wide texts are the property's own; the narrow ones are derived from them for hosts that
+// read narrow text, so nothing a wide caller gave is lost.
+void TekVor4PropertyImpl::setName(const std::string& name) { setName(ek::text::to_wide(name)); }
 
 void TekVor4PropertyImpl::setName(const std::wstring& name) {
     nameW_ = name;
     name_ = ek::text::to_narrow(name);
 }
 
-void TekVor4PropertyImpl::setCaption(const std::string& caption) {
-    caption_ = caption;
-    captionW_ = ek::text::to_wide(caption);
-}
+void TekVor4PropertyImpl::setCaption(const std::string& caption) { setCaption(ek::text::to_wide(caption)); }
 
 void TekVor4PropertyImpl::setCaption(const std::wstring& caption) {
     captionW_ = caption;
     caption_ = ek::text::to_narrow(caption);
 }
 
-void TekVor4PropertyImpl::setPrecision(const std::string& precision) {
-    precision_ = precision;
-    precisionW_ = ek::text::to_wide(precision);
-}
+void TekVor4PropertyImpl::setPrecision(const std::string& precision) { setPrecision(ek::text::to_wide(precision)); }
 
 void TekVor4PropertyImpl::setPrecision(const std::wstring& precision) {
     precisionW_ = precision;

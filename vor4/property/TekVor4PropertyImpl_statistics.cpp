@@ -342,8 +342,9 @@ void TekVor4PropertyImpl::saveMetadata(Tek_xml_node* propertiesNode) {
     auto flag = [](bool b) { return b ? L"True" : L"False"; };
 
     ek_xnode_add_node_wstr(node, L"IsTemp", flag(temp_));
-    ek_xnode_add_node_str(node, "PropName", name_.c_str());
-    ek_xnode_add_node_str(node, "Caption", caption_.c_str());
+    // Wide, so that names and captions beyond the file's code page survive as character references.
+    ek_xnode_add_node_wstr(node, L"PropName", nameW_.c_str());
+    ek_xnode_add_node_wstr(node, L"Caption", captionW_.c_str());
     ek_xnode_add_node_wstr(node, L"PropKind", ek::vor::prop_kind(propKind_).c_str());
     ek_xnode_add_node_wstr(node, L"DataType", ek::vor::data_type(dataType_).c_str());
     if (!precisionW_.empty()) ek_xnode_add_node_wstr(node, L"Precision", precisionW_.c_str());
