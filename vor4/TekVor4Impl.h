@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "filesystem/writer_lock.h"
 #include "vor4/TekVor4.h"
 
 class TekVor4PropertyImpl;
@@ -125,4 +126,7 @@ private:
     long long numObjects = 1;
     int maskPropIndex = -1, xPropIndex = -1, yPropIndex = -1, zPropIndex = -1;
     std::vector<TekVor4Property*> properties;
+
+    // The claim on the metadata file while the document is open for writing.
+    ek::filesystem::writer_lock writerLock;
 };

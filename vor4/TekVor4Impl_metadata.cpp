@@ -4,6 +4,7 @@
 
 #include "ek_text.h"
 #include "ekx_io.h"
+#include "filesystem/writer_lock.h"
 #include "services/Tek_string_adapter.h"
 #include "vor4/TekVor4Impl.h"
 #include "vor4/property/TekVor4PropertyImpl.h"
@@ -96,6 +97,10 @@ bool TekVor4Impl::open(const std::string& filePath, bool ro) { return open(ek::t
 
 bool TekVor4Impl::open(const std::wstring& filePath, bool ro) {
     if (!properties.empty()) return false;
+    // A writer claims the file before reading it, so that what it reads is what no other writer
+    // can change behind it; readers take no claim.
+    ek::filesystem::writer_lock claim;
+    if (!ro && !claim.acquire(filePath)) return false;
 
     Tek_xml_doc* doc = ek_xml_create();
     if (!doc) return false;
@@ -122,6 +127,7 @@ bool TekVor4Impl::open(const std::wstring& filePath, bool ro) {
 
     path = filePath;
     readOnly = ro;
+    writerLock.take(claim);
     numObjects = ek_xnode_get_node_int64(root, L"ObjCount", 0);
     earthPlane = ek_xnode_get_node_bool(root, L"EarthPlane", true);
     gridType = ek::vor::grid_type(readWideText(root, "GridType"));
@@ -209,9 +215,12 @@ bool TekVor4Impl::save() {
 
     ek_xml_set_whitespaces(doc, true);
     ek_xml_set_encoding_w(doc, k_encoding);
-    // A write that did not reach the disk is reported: the caller would otherwise believe
-    // the document safe.
-    const bool written = ek_xml_save_to_file_w(doc, path.c_str());
+    // Written whole beside the file first, then renamed over it with the writer's claim moving
+    // along, so a crash leaves the old file or the new one. A write that did not reach the disk
+    // is reported: the caller would otherwise believe the document safe.
+    ek::filesystem::remove_stale_save_temps(path);
+    const std::wstring temp = ek::filesystem::save_temp_path(path);
+    const bool written = ek_xml_save_to_file_w(doc, temp.c_str()) && writerLock.replace(path, temp);
 
     if (list) ek_xnode_close(list);
     ek_xnode_close(root);

@@ -44,7 +44,8 @@ TekVor4PropertyImpl* TekVor4Impl::prepareAdd(const std::wstring& name, NameMatch
     // A name that would put the data file elsewhere than beside the document is refused.
     if (name.empty() || readOnly || !ek::vor::safe_property_name(name)) return nullptr;
     const int existing = findByName(name, match);
-    if (existing >= 0 && (!overwrite || !deleteProperty(static_cast<unsigned int>(existing)))) return nullptr;
+    // Overwriting also clears an entry whose data file a crash has taken.
+    if (existing >= 0 && (!overwrite || !removeProperty(static_cast<unsigned int>(existing), true))) return nullptr;
     auto* p = new TekVor4PropertyImpl(ek::vor::data_file_path(path, name), readOnly);
     p->setName(name);
     p->setCaption(name);
@@ -132,17 +133,31 @@ const wchar_t* TekVor4Impl::get_unin_capt(const std::wstring& base) {
 bool TekVor4Impl::removeProperty(unsigned int index, bool allowMissingFile) {
     if (index >= properties.size() || readOnly) return false;
     TekVor4Property* p = properties[index];
-    if (!p->deletePropFile()) {
-        if (!allowMissingFile || ek::filesystem::is_file(p->getFileNameW())) return false;
-    }
-    delete p;
+    p->close();
+    const std::wstring file = p->getFileNameW();
+    const bool present = ek::filesystem::is_file(file);
+    if (present ? !ek::filesystem::removable(file) : !allowMissingFile) return false;
+
+    // The metadata forgets the property before its data file goes, so that a crash in between
+    // leaves at worst a data file nobody names, never a name without its data.
+    const std::vector<TekVor4Property*> oldList = properties;
+    const int oldIndexes[] = {xPropIndex, yPropIndex, zPropIndex, maskPropIndex};
     properties.erase(properties.begin() + index);
     const int removed = static_cast<int>(index);
     for (int* field : {&xPropIndex, &yPropIndex, &zPropIndex, &maskPropIndex}) {
         if (*field == removed) *field = -1;
         else if (*field > removed) --*field;
     }
-    save();
+    if (!path.empty() && !save()) {
+        properties = oldList;
+        xPropIndex = oldIndexes[0];
+        yPropIndex = oldIndexes[1];
+        zPropIndex = oldIndexes[2];
+        maskPropIndex = oldIndexes[3];
+        return false;
+    }
+    if (present) p->deletePropFile();
+    delete p;
     return true;
 }
 
@@ -152,7 +167,13 @@ bool TekVor4Impl::deletePropertyList(unsigned int index) { return removeProperty
 
 bool TekVor4Impl::deleteVor() {
     for (size_t i = properties.size(); i-- > 0;) deleteProperty(static_cast<unsigned int>(i));
-    if (!ek::filesystem::remove_file(path)) return false;
+    // The claim is a lock on the file, which the removal would take for another user's.
+    const bool claimed = writerLock.held();
+    writerLock.release();
+    if (!ek::filesystem::remove_file(path)) {
+        if (claimed) writerLock.acquire(path);
+        return false;
+    }
     deleted = true;
     return true;
 }

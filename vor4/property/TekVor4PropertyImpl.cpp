@@ -211,6 +211,13 @@ bool TekVor4PropertyImpl::init(bool force) {
 
     ek::fileio out(ek::strconv::encodings::ansi);
     if (!out.open(fileName_, L"wb")) return false;
+    // A file that could not be filled is removed: a partial one would only take the disk space
+    // that made the creation fail.
+    auto fail = [&] {
+        out.close();
+        ek::filesystem::remove_file(fileName_);
+        return false;
+    };
 
     long long total = numObjects_;
     if (gridType_ == 8)
@@ -225,7 +232,7 @@ bool TekVor4PropertyImpl::init(bool force) {
         totalBytes = total / 8 + (total % 8 != 0 ? 1 : 0);
     else
         totalBytes = mul_sat(total, size);
-    if (totalBytes == k_i64_max) return false;
+    if (totalBytes == k_i64_max) return fail();
 
     bool ok = true;
     if (totalBytes > 0 && size > 0) {
@@ -234,7 +241,7 @@ bool TekVor4PropertyImpl::init(bool force) {
         const long long chunkValues = std::min<long long>(k_init_chunk_bytes / size, totalBytes / size);
         const long long chunkBytes = chunkValues * size;
         std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[size_t(chunkBytes)]);
-        if (!piece) return false;
+        if (!piece) return fail();
         switch (dataType_) {
             case ek::vor::conv::k_single:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 4, &nullSingle_, 4);
@@ -256,6 +263,7 @@ bool TekVor4PropertyImpl::init(bool force) {
         }
     }
     invalidateStatistics();
+    if (!ok) return fail();
     out.close();
-    return ok;
+    return true;
 }
