@@ -37,8 +37,9 @@ const char* ek_vor4_get_prop_name(TekVor4* h, unsigned int index) {
     return with_property(h, index, "", [](P& p) { return p.getName().c_str(); });
 }
 
+// The wide getters deliver the wide texts, so a name beyond the narrow encoding arrives whole.
 void ek_vor4_get_prop_name_w(TekVor4* h, unsigned int index, Tek_string_adapter* adapter) {
-    ek_string_adp_feed_c(adapter, ek_vor4_get_prop_name(h, index));
+    ek_string_adp_feed(adapter, with_property(h, index, L"", [](P& p) { return p.getNameW().c_str(); }));
 }
 
 const char* ek_vor4_get_prop_caption(TekVor4* h, unsigned int index) {
@@ -46,7 +47,7 @@ const char* ek_vor4_get_prop_caption(TekVor4* h, unsigned int index) {
 }
 
 void ek_vor4_get_prop_caption_w(TekVor4* h, unsigned int index, Tek_string_adapter* adapter) {
-    ek_string_adp_feed_c(adapter, ek_vor4_get_prop_caption(h, index));
+    ek_string_adp_feed(adapter, with_property(h, index, L"", [](P& p) { return p.getCaptionW().c_str(); }));
 }
 
 void ek_vor4_set_prop_caption(TekVor4* h, unsigned int index, const char* caption) {
