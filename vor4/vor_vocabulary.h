@@ -37,8 +37,12 @@ std::wstring data_file_path(const std::wstring& documentPath, const std::wstring
 // A name that stays one file name when put into a path: no separator ('/', '\\') and no NUL.
 bool safe_property_name(std::wstring_view name);
 
-// Histogram counts <-> text of eight upper-case hexadecimal digits per count.
+// Histogram counts <-> text of eight upper-case hexadecimal digits per count. Two readers, side
+// by side on purpose: hist_data widens each group without sign; hist_group, with which a
+// property reads its own stored counts, widens with sign. A group that is not eight hexadecimal
+// digits gives 0 in both.
 std::vector<int64_t> hist_data(const std::string& text);
 std::string hist_data(const std::vector<int64_t>& counts);
+long long hist_group(const char* group);
 
 }  // namespace ek::vor

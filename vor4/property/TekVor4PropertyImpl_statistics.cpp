@@ -37,33 +37,6 @@ private:
     unsigned int state_;
 };
 
-// Digit values of the 256 byte values; 0xFF marks a byte that is not a hexadecimal digit.
-// A table keeps the parse of a document's histogram texts off the profile of opening it.
-const std::array<unsigned char, 256>& hex_table() {
-    static const auto table = [] {
-        std::array<unsigned char, 256> t;
-        t.fill(0xFF);
-        for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - '0');
-        for (int c = 'A'; c <= 'F'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'A' + 10);
-        for (int c = 'a'; c <= 'f'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
-        return t;
-    }();
-    return table;
-}
-
-// Eight hexadecimal digits as a signed 32-bit count, widened; anything else gives 0.
-long long parse_group(const char* group) {
-    const auto& table = hex_table();
-    unsigned int value = 0;
-    unsigned int invalid = 0;
-    for (int i = 0; i < 8; ++i) {
-        const unsigned int d = table[static_cast<unsigned char>(group[i])];
-        invalid |= d & 0xF0u;
-        value = (value << 4) | (d & 0x0Fu);
-    }
-    return invalid ? 0 : static_cast<int>(value);
-}
-
 std::string counts_text(const std::vector<long long>& counts) {
     std::string text;
     text.reserve(counts.size() * 8);
@@ -286,7 +259,7 @@ void TekVor4PropertyImpl::setHgDiapData(const std::string& text) {
     if (text.empty()) return;
     hist_.counts.assign(k_bins, 0);
     const size_t groups = text.size() / 8 < k_max_groups ? text.size() / 8 : k_max_groups;
-    for (size_t k = 0; k < groups; ++k) hist_.counts[k] = parse_group(text.data() + 8 * k);
+    for (size_t k = 0; k < groups; ++k) hist_.counts[k] = ek::vor::hist_group(text.data() + 8 * k);
 }
 
 bool TekVor4PropertyImpl::getHistogramSet() const { return hist_.valid; }
