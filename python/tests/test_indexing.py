@@ -18,8 +18,10 @@ KEYS = [
     (2, (-2, slice(None, None, -2))), (2, (Ellipsis, 8)), (2, ([5, 0, 2], slice(1, 3))),
     (2, ([0, 5], [8, 1])), (2, (None, 1, [2, 3])), (2, np.arange(54).reshape(6, 9) % 7 == 0),
     (2, (slice(0, 6, 4), slice(2, 9, 7))), (2, (np.array([[1], [3]]), np.array([0, 2, 4]))),
+    (2, (slice(1, 3), list(range(9)) + [0])), (2, (slice(2, 6), slice(None))),
     (3, (slice(None), slice(None), slice(None))), (3, (slice(None, None, 2), slice(1, 5, 3), slice(0, 7, 3))),
     (3, (1, Ellipsis)), (3, (slice(None, None, -1), 2, [6, 0])), (3, (3, 4, 6)), (3, ([0, 3], slice(None), [1, 2])),
+    (3, (slice(1, 3), [4, 0, 1, 2, 3, 4], slice(None))), (3, (slice(1, 3), slice(None), slice(None))),
 ]
 
 

@@ -534,25 +534,31 @@ class Property:
         out = np.empty(tuple(a.n for a in axes), dtype)
         if out.size:
             doc = self.document
+            full = self.shape
             with doc._shared.lock:
-                _, handle = self._resolve()
-                stored = doc._lib.vor4_get_prop_data_type(doc._h(), self._index())
+                index, handle = self._resolve()
+                stored = doc._lib.vor4_get_prop_data_type(doc._h(), index)
                 if dst_type == 3 and stored == 3:
                     dst_type = 1  # mask bits come as bytes 0 and 1 also when resampled
                 for block in itertools.product(*(a.segments for a in axes)):
                     if dst_type == 3 and block[-1].count != block[-1].n:
-                        self._read_bool_resampled(handle, out, block)
+                        self._read_bool_resampled(handle, out, block, full)
                     else:
-                        self._read_block(handle, out, block, dst_type)
+                        self._read_block(handle, out, block, dst_type, full)
         flips = tuple(i for i, a in enumerate(axes) if a.reverse)
         return np.flip(out, flips) if flips else out
 
-    def _read_block(self, handle, out, block, dst_type, ptr=None):
+    def _read_block(self, handle, out, block, dst_type, full):
         """Reads one segment per axis straight into `out` (C-ordered), at the segments' place."""
         lib = self.document._lib
         strides = [s // out.itemsize for s in out.strides]
         offset = sum(seg.out * st for seg, st in zip(block, strides))
         ptr = out.ctypes.data + offset * out.itemsize
+        if len(block) > 1 and all(s.n == s.count for s in block) and all(
+                s.n == f == o for s, f, o in zip(block[1:], full[1:], out.shape[1:])):
+            # Whole rows (and slices) follow each other in the data file as in `out`: one run.
+            cells = math.prod(full[1:])
+            block = (Segment(0, block[0].n * cells, block[0].src * cells, block[0].n * cells),)
         if len(block) == 1:
             (x,) = block
             rc = lib.vor4_prop_read_64(handle, x.src, x.count, ptr, x.n, dst_type, 1)
@@ -567,14 +573,14 @@ class Property:
         if rc:
             self._fail(rc, "read")
 
-    def _read_bool_resampled(self, handle, out, block):
+    def _read_bool_resampled(self, handle, out, block, full):
         # A converting read that also resamples a row gives bytes, not truth values, for bool
         # output: read the rows whole as bool and pick the columns the library would pick.
         x = block[-1]
         rows = tuple(seg.n for seg in block[:-1])
         tmp = np.empty(rows + (x.count,), np.bool_)
         self._read_block(handle, tmp, tuple(s._replace(out=0) for s in block[:-1]) + (Segment(0, x.count, x.src,
-                                                                                             x.count),), 3)
+                                                                                             x.count),), 3, full)
         picks = np.minimum(np.trunc(np.arange(x.n) * (x.count / x.n) + 0.5).astype(np.int64), x.count - 1)
         place = tuple(slice(s.out, s.out + s.n) for s in block)
         out[place] = tmp[..., picks]
