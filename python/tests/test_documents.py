@@ -118,14 +118,3 @@ def test_writes_at_offsets_convert_and_leave_other_cells(tmp_path):
         expected[1, 1, :] = 9
         np.testing.assert_array_equal(on_disk(prop.file_path, np.int32).reshape(2, 3, 4), expected)
 
-
-def test_point_sets_name_their_coordinate_properties(tmp_path):
-    path = tmp_path / "pts.xml"
-    with vor4.create(path, "gt2dCoord", (4,)) as doc:
-        for name in ("East", "North", "Value"):
-            doc.add_property(name, np.float64)
-        doc.set_coordinate_property("x", "East")
-        doc.set_coordinate_property("y", "North")
-    with vor4.open(path) as doc:
-        assert doc.coordinate_property("x").name == "East" and doc.coordinate_property("y").name == "North"
-        assert doc.coordinate_property("z") is None and doc.shape == (4,)

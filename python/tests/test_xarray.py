@@ -84,6 +84,3 @@ def test_lazy_indexing_and_dask_chunks_read_the_right_cells(grid, key):
         for ds in (lazy, chunked):
             np.testing.assert_array_equal(ds.Depth.isel(**key).values, reference.isel(**key).values)
 
-
-def test_the_engine_is_registered_through_the_entry_point():
-    assert isinstance(xr.backends.list_engines()["vor4"], vor4.xarray_backend.Vor4BackendEntrypoint)

@@ -520,7 +520,9 @@ class Property:
         return result if post is None else result[post]
 
     def __array__(self, dtype=None):
-        return self.read(dtype=dtype)
+        if dtype is None or np.dtype(dtype) in _codes.DTYPES:
+            return self.read(dtype=dtype)
+        return self.read().astype(dtype)
 
     def _read_outer(self, components, dtype=None):
         """Outer (orthogonal) indexing by ints, slices and 1-D index arrays, one per axis."""
