@@ -11,8 +11,9 @@ that a ratio above 1 means the package is faster):
 3. the mean over Dask's distributed scheduler with 2 worker processes, against one process that
    reads the property whole and takes numpy.nanmean.
 
-The data file sits in the page cache after the first repetition, so every contestant reads from
-memory: the figures compare the reading paths, not the disk.
+Warm: the data file sits in the page cache after the first repetition, so every contestant reads
+from memory and the figures compare the reading paths. Cold (Linux): the file's pages are dropped
+from the page cache (posix_fadvise) before every timed call of 1 and 2, so each reads the disk.
 """
 import argparse
 import os
@@ -32,12 +33,13 @@ def timed(fn):
     return time.perf_counter() - t, result
 
 
-def compare(name, contestants, repeat):
+def compare(name, contestants, repeat, before=lambda: None):
     """contestants: {label: function}; the first is the reference. Returns the medians."""
     times = {label: [] for label in contestants}
     results = {}
     for _ in range(repeat):
         for label, fn in contestants.items():
+            before()
             t, results[label] = timed(fn)
             times[label].append(t)
     medians = {label: statistics.median(ts) for label, ts in times.items()}
@@ -70,25 +72,38 @@ def main():
         data_file = prop.file_path
         print(f"{n} x {n} float32, {os.path.getsize(data_file) / 2**20:.0f} MiB, library {vor4._lib.get().path}")
 
-        _, whole = compare("read the whole property", {
-            "numpy.fromfile": lambda: np.fromfile(data_file, dtype="<f4").reshape(n, n),
-            "vor4 Property.read()": lambda: prop.read(),
-        }, args.repeat)
-        assert np.array_equal(whole["numpy.fromfile"], whole["vor4 Property.read()"])
-        del whole
+        caches = [("warm", lambda: None)]
+        if hasattr(os, "posix_fadvise"):
+            caches.append(("cold", lambda: drop_from_cache(data_file)))
+        for cache, before in caches:
+            _, whole = compare(f"read the whole property ({cache})", {
+                "numpy.fromfile": lambda: np.fromfile(data_file, dtype="<f4").reshape(n, n),
+                "vor4 Property.read()": lambda: prop.read(),
+            }, args.repeat, before)
+            assert np.array_equal(whole["numpy.fromfile"], whole["vor4 Property.read()"])
+            del whole
 
-        _, over = compare(f"overview {n}^2 -> {n // step}^2", {
-            "numpy.memmap[::8, ::8].copy()":
-                lambda: np.memmap(data_file, dtype="<f4", mode="r", shape=(n, n))[::step, ::step].copy(),
-            "vor4 Property.read(shape=...)": lambda: prop.read(shape=(n // step, n // step)),
-            "vor4 Property[::8, ::8]": lambda: prop[::step, ::step],
-        }, args.repeat)
-        assert all(np.array_equal(over["numpy.memmap[::8, ::8].copy()"], r) for r in over.values())
-        del over
+            _, over = compare(f"overview {n}^2 -> {n // step}^2 ({cache})", {
+                "numpy.memmap[::8, ::8].copy()":
+                    lambda: np.memmap(data_file, dtype="<f4", mode="r", shape=(n, n))[::step, ::step].copy(),
+                "vor4 Property.read(shape=...)": lambda: prop.read(shape=(n // step, n // step)),
+                "vor4 Property[::8, ::8]": lambda: prop[::step, ::step],
+            }, args.repeat, before)
+            assert all(np.array_equal(over["numpy.memmap[::8, ::8].copy()"], r) for r in over.values())
+            del over
 
         if not args.no_dask:
             dask_mean(path, prop, args.repeat)
         doc.close()
+
+
+def drop_from_cache(path):
+    fd = os.open(path, os.O_RDONLY)
+    try:
+        os.fsync(fd)
+        os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+    finally:
+        os.close(fd)
 
 
 def dask_mean(path, prop, repeat):

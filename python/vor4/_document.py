@@ -188,6 +188,7 @@ class Document:
         self._handle = handle
         self._shared = shared
         self._lib = _lib.get()
+        self._shape = None
 
     # ---- lifecycle ----
     def close(self):
@@ -244,11 +245,15 @@ class Document:
     @property
     def shape(self):
         """Shape of the property arrays: (n,) for 1D grids and point sets, (ny, nx), (nz, ny, nx)."""
-        code = self._call("vor4_get_grid_type")
-        nx, ny, nz = self.dimensions
-        if code in _codes.COORD_GRID_TYPES or code == 0:
-            return (self.object_count,)
-        return {1: (nx,), 2: (ny, nx), 3: (nz, ny, nx)}[_codes.geometry_class(code)]
+        self._h()
+        if self._shape is None:  # the package changes no geometry after creating a document
+            code = self._call("vor4_get_grid_type")
+            nx, ny, nz = self.dimensions
+            if code in _codes.COORD_GRID_TYPES or code == 0:
+                self._shape = (self.object_count,)
+            else:
+                self._shape = {1: (nx,), 2: (ny, nx), 3: (nz, ny, nx)}[_codes.geometry_class(code)]
+        return self._shape
 
     @property
     def object_count(self):
