@@ -49,7 +49,9 @@ public:
         log.push_back(data ? call + (data == buffer ? " buf" : " other") : call);
         return result;
     }
-    int readRawData(ll a, ll b, void* dst, ll c, unsigned char t, ll d) override { return rec("read", dst, a, b, c, t, d); }
+    int readRawData(ll a, ll b, void* dst, ll c, unsigned char t, ll d) override {
+        return rec("read", dst, a, b, c, t, d);
+    }
     int readData2D(ll a, ll b, ll c, ll d, void* dst, ll e, ll f, unsigned char t, ll g, ll h) override {
         return rec("read2d", dst, a, b, c, d, e, f, t, g, h);
     }
@@ -57,7 +59,9 @@ public:
                    ll l) override {
         return rec("read3d", dst, a, b, c, d, e, f, g, h, i, t, j, k, l);
     }
-    int write_data(ll a, const void* src, ll b, unsigned char t, ll c) override { return rec("write", src, a, b, t, c); }
+    int write_data(ll a, const void* src, ll b, unsigned char t, ll c) override {
+        return rec("write", src, a, b, t, c);
+    }
     int write_data2d(ll a, ll b, const void* src, ll c, ll d, unsigned char t, ll e, ll f) override {
         return rec("write2d", src, a, b, c, d, t, e, f);
     }

@@ -95,9 +95,9 @@ TEST(ApiBoundary, NullHandlesGiveFailureValues) {
     ek_vor4_set_dimensions_64(D0, dims64), ek_vor4_set_maskpropindex(D0, 0), ek_vor4_set_xpropindex(D0, 0);
     ek_vor4_set_ypropindex(D0, 0), ek_vor4_set_zpropindex(D0, 0), ek_vor4_pack(D0), ek_vor4_assign_description(D0, D0);
     ek_vor4_prop_delete(D0, 0), ek_vor4_prop_delete_list(D0, 0), ek_vor4_file_close(D0), ek_vor4_free_memory(D0);
-    ek_vor4_prop_set_value_byte(P0, 0, 1), ek_vor4_prop_set_value_int(P0, 0, 1), ek_vor4_prop_set_value_single(P0, 0, 1);
-    ek_vor4_prop_set_value_double(P0, 0, 1), ek_vor4_prop_set_value_nodata(P0, 0), ek_vor4_prop_set_caption_w(P0, L"x");
-    ek_vor4_prop_close(P0), ek_vor4_prop_statistic_update(P0), ek_vor4_prop_histogram_update(P0);
+    ek_vor4_prop_set_value_byte(P0, 0, 1), ek_vor4_prop_set_value_int(P0, 0, 1), ek_vor4_prop_set_value_nodata(P0, 0);
+    ek_vor4_prop_set_value_single(P0, 0, 1), ek_vor4_prop_set_value_double(P0, 0, 1), ek_vor4_prop_close(P0);
+    ek_vor4_prop_set_caption_w(P0, L"x"), ek_vor4_prop_statistic_update(P0), ek_vor4_prop_histogram_update(P0);
     ek_vor_notifier_end_update(nullptr), ek_vor_notifier_changed(nullptr), ek_destroy_vor_notifier(nullptr);
 }
 
@@ -121,10 +121,11 @@ TEST(ApiBoundary, AttributeFunctionsCheckTheIndexFirst) {
                IS(std::string(ek_vor4_get_prop_name(h, i)), ""), IS(std::string(ek_vor4_get_prop_caption(h, i)), ""),
                IS(std::string(ek_vor4_get_prop_precision(h, i)), ""), IS(ek_vor4_prop_get_temp_status(h, i), false),
                IS(ek_vor4_prop_file_exists(h, i), false), IS(ek_vor4_get_func_x0(h, i), 0.0),
-               IS(ek_vor4_get_func_y0(h, i), 0.0), IS(ek_vor4_get_func_z0(h, i), 0.0), IS(ek_vor4_get_func_dx(h, i), 0.0),
-               IS(ek_vor4_get_func_dy(h, i), 0.0), IS(ek_vor4_get_func_dz(h, i), 0.0), IS(ek_vor4_get_func_lx(h, i), 0u),
-               IS(ek_vor4_get_func_ly(h, i), 0u), IS(ek_vor4_get_func_lz(h, i), 0u), IS(name.text, "c:"),
-               IS(caption.text, "c:"), IS(precision.text, "w:"), IS(file.feeds, 0)},
+               IS(ek_vor4_get_func_y0(h, i), 0.0), IS(ek_vor4_get_func_z0(h, i), 0.0),
+               IS(ek_vor4_get_func_dx(h, i), 0.0), IS(ek_vor4_get_func_dy(h, i), 0.0),
+               IS(ek_vor4_get_func_dz(h, i), 0.0), IS(ek_vor4_get_func_lx(h, i), 0u), IS(ek_vor4_get_func_ly(h, i), 0u),
+               IS(ek_vor4_get_func_lz(h, i), 0u), IS(name.text, "c:"), IS(caption.text, "c:"), IS(precision.text, "w:"),
+               IS(file.feeds, 0)},
               " at index " + std::to_string(i));
     }
     EXPECT_EQ(doc.fetched, 0) << "the property is never fetched";
@@ -190,7 +191,8 @@ TEST(ApiBoundary, WideResultsAreCutOrClamped) {
     EXPECT_EQ(std::vector<long long>({dims[0], dims[1], dims[2], dims64[0], ek_vor4_get_pic(&doc),
                                       ek_vor4_get_pic_64(&doc), ek_vor4_get_prf(&doc), ek_vor4_get_picz(&doc)}),
               (std::vector<long long>{3, 4294967295, 0, (1LL << 32) + 3, 3, (1LL << 32) + 3, 4294967295, 0}));
-    ek_vor4_get_dimensions(&doc, nullptr), ek_vor4_set_dimensions(&doc, nullptr), ek_vor4_set_dimensions_64(&doc, nullptr);
+    ek_vor4_get_dimensions(&doc, nullptr), ek_vor4_set_dimensions(&doc, nullptr);
+    ek_vor4_set_dimensions_64(&doc, nullptr);
 
     ek::test::RecordingProperty p;
     p.objects = (5LL << 32) + 17, p.block = (1LL << 32) + 4096, p.bins = (1LL << 32) + 100;

@@ -31,8 +31,7 @@ TEST(VorNotifier, OnePerPathWithoutRegardToLetterCase) {
         {L"C:\\data\\ekx_sep\\doc.xml", L"C:\\data\\ekx_sep\\.\\doc.xml", false},
         {L"C:\\data\\ekx_sep\\doc.xml", L"C:\\data\\ekx_sep\\doc.xml\\", false}};
     for (const auto& [a, b, same] : rows) {
-        N* first = N::get_instance(a.c_str());
-        N* second = N::get_instance(b.c_str());
+        N *first = N::get_instance(a.c_str()), *second = N::get_instance(b.c_str());
         EXPECT_EQ(first == second, same) << std::string(b.begin(), b.end());
         EXPECT_EQ(first->path(), a) << "the path as first given";
         first->release(), second->release();

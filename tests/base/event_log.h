@@ -17,7 +17,7 @@ inline std::string describe_keys(const Tek_update_prop_list* list) {
         text += i ? "," : "";
         text += any_get_kind(key) == EK_ANY_INTEGER ? std::to_string(any_get_integer(key)) : s ? s : "?";
         const Tek_update_prop_list* nested = ek_update_event_prop_list_get_nested(list, i);
-        if (nested && ek_update_event_prop_list_get_size(nested) > 0) text.append("[").append(describe_keys(nested)) += "]";
+        if (nested && ek_update_event_prop_list_get_size(nested)) text.append("[").append(describe_keys(nested)) += "]";
     }
     return text;
 }
@@ -40,17 +40,13 @@ private:
         std::string& text = static_cast<EventLog*>(client)->text_;
         for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i) {
             text += text.empty() ? "" : " ";
-            if (ek_event_queue_get_begin_update_event(queue, i)) {
-                text += "B";
-            } else if (ek_event_queue_get_end_update_event(queue, i)) {
-                text += "E";
-            } else if (Tek_tuple* u = ek_event_queue_get_update_event(queue, i)) {
-                const Tek_update_prop_list* details = ek_update_event_get_details(u);
-                text += "U";
-                if (details) text.append("{").append(describe_keys(details)) += "}";
-            } else {
-                (text += "X") += std::to_string(ek_event_get_id(ek_event_queue_get_event(queue, i)));
-            }
+            Tek_tuple* u = ek_event_queue_get_update_event(queue, i);
+            const Tek_update_prop_list* details = u ? ek_update_event_get_details(u) : nullptr;
+            if (ek_event_queue_get_begin_update_event(queue, i)) text += "B";
+            else if (ek_event_queue_get_end_update_event(queue, i)) text += "E";
+            else if (!u) (text += "X") += std::to_string(ek_event_get_id(ek_event_queue_get_event(queue, i)));
+            else if (!details) text += "U";
+            else text.append("U{").append(describe_keys(details)) += "}";
         }
     }
 
