@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/event_log.h"
 #include "ekx_file_vor4.h"
 #include "support/temp_dir.h"
 #include "vor4/proxy/TekVor4DirectProxy.h"
@@ -186,22 +187,14 @@ TEST(ApiDocumentFunctions, DataTypeSizesAndNotifier) {
     ASSERT_NE(n, nullptr);
     EXPECT_EQ(ek_create_vor_notifier_w(dir.file("WATCHED.xml").c_str()), n) << "letter case ignored";
     ek_destroy_vor_notifier(n);
-    std::string seen;
-    auto callback = [](Tek_table* queue, void* client) {
-        for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i)
-            *static_cast<std::string*>(client) += ek_event_queue_get_begin_update_event(queue, i) ? "B"
-                                                  : ek_event_queue_get_end_update_event(queue, i) ? "E"
-                                                                                                  : "U";
-    };
-    ek_event_channel_add_client(ek_vor_notifier_get_update_event_channel(n), callback, &seen);
+    ek::test::EventLog log(ek_vor_notifier_get_update_event_channel(n));
     ek_vor_notifier_changed(n);
-    EXPECT_EQ(seen, "BUE");
+    EXPECT_EQ(log.text(), "B U{} E");
     EXPECT_EQ(ek_vor_notifier_begin_update(n), 1u);
     ek_vor_notifier_changed(n);
-    EXPECT_EQ(seen, "BUEB") << "inside a group the update waits";
+    EXPECT_EQ(log.text(), "B U{} E B") << "inside a group the update waits";
     ek_vor_notifier_end_update(n);
-    EXPECT_EQ(seen, "BUEBUE");
-    ek_event_channel_del_client(ek_vor_notifier_get_update_event_channel(n), callback, &seen);
+    EXPECT_EQ(log.text(), "B U{} E B U{} E");
     ek_destroy_vor_notifier(n);
 }
 
