@@ -43,15 +43,17 @@ TEST(VorNotifier, TheRegistryKeepsOneReferenceOfItsOwn) {
     const std::wstring path = dir.file("kept.xml");
     N* first = N::get_instance(path.c_str());
     EXPECT_EQ(first->count(), 2u) << "one for the registry, one for the caller";
-    ek::test::EventLog log(first->get_update_event_channel());
-    first->release();
-    ASSERT_EQ(N::registry().count(path), 1u) << "the registry's reference keeps it alive";
-    N* again = N::get_instance(path.c_str());
-    EXPECT_EQ(again, first);
-    again->begin_update(), again->broadcast_update_event(), again->end_update();
-    EXPECT_EQ(log.text(), "B U{} E") << "a subscriber from before the release still hears the changes";
-    again->release();
-    again->release();  // one more than obtained: the registry's own
+    {
+        ek::test::EventLog log(first->get_update_event_channel());
+        first->release();
+        ASSERT_EQ(N::registry().count(path), 1u) << "the registry's reference keeps it alive";
+        N* again = N::get_instance(path.c_str());
+        EXPECT_EQ(again, first);
+        again->begin_update(), again->broadcast_update_event(), again->end_update();
+        EXPECT_EQ(log.text(), "B U{} E") << "a subscriber from before the release still hears the changes";
+        again->release();
+    }
+    first->release();  // one more than obtained: the registry's own
     EXPECT_EQ(N::registry().count(path), 0u);
     N* fresh = N::get_instance(path.c_str());
     EXPECT_EQ(fresh->count(), 2u);
