@@ -22,6 +22,15 @@ inline void write_file(const std::filesystem::path& p, const std::string& bytes)
     std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// A document's fields in the order of its interface: grid type, read-only, properties, X0, Y0, Z0,
+// DX, DY, DZ, earth plane, azimuth, sizes X, Y, Z, objects, mask, X, Y, Z property indexes.
+inline std::vector<double> fields(TekVor4& d) {
+    return {double(d.getGridType()), double(d.readonly()), double(d.getNumProps()), d.getX0(), d.getY0(), d.getZ0(),
+            d.getDX(), d.getDY(), d.getDZ(), double(d.getEarthPlane()), d.getAzimuth(), double(d.getSizeX()),
+            double(d.getSizeY()), double(d.getSizeZ()), double(d.getNumObjects()), double(d.getMaskPropIndex()),
+            double(d.getXPropIndex()), double(d.getYPropIndex()), double(d.getZPropIndex())};
+}
+
 struct PropertySpec {
     std::wstring name;
     unsigned char dataType;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "vor4/TekVor4Impl.h"
+#include "support/document_fixture.h"
 
 namespace {
 
@@ -12,14 +12,7 @@ constexpr long long S = -7;  // never written
 
 TEST(DocumentGeometry, NewObjectHoldsTheDefaultsAndSizesSetTheObjectCount) {
     TekVor4Impl d;
-    // grid type, read-only, properties, X0, Y0, Z0, DX, DY, DZ, earth plane, azimuth, sizes X Y Z, objects,
-    // mask, X, Y, Z property indexes
-    EXPECT_EQ((std::vector<double>{double(d.getGridType()), double(d.readonly()), double(d.getNumProps()), d.getX0(),
-                                   d.getY0(), d.getZ0(), d.getDX(), d.getDY(), d.getDZ(), double(d.getEarthPlane()),
-                                   d.getAzimuth(), double(d.getSizeX()), double(d.getSizeY()), double(d.getSizeZ()),
-                                   double(d.getNumObjects()), double(d.getMaskPropIndex()), double(d.getXPropIndex()),
-                                   double(d.getYPropIndex()), double(d.getZPropIndex())}),
-              (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 1, -1, -1, -1, -1}));
+    EXPECT_EQ(ek::test::fields(d), (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 1, -1, -1, -1, -1}));
     EXPECT_FALSE(d.save()) << "a document without a path cannot be saved";
     d.setSizeX(4);
     d.setSizeY(5);
@@ -31,29 +24,26 @@ TEST(DocumentGeometry, NewObjectHoldsTheDefaultsAndSizesSetTheObjectCount) {
 }
 
 // Sizes 4, 5, 6 given in both widths, in an array of exactly as many entries as the grid type
-// uses (the sanitizer build reports a read past it).
+// uses (the sanitizer build reports a read past it); an unknown type resets and keeps the count.
 TEST(DocumentGeometry, DimensionsFollowTheGridType) {
-    const struct { unsigned char type; int used; long long x, y, z, objects; } rows[] = {
-        {0, 1, 4, 1, 1, 4},  {1, 1, 4, 1, 1, 4},   {2, 1, 4, 1, 1, 4},  {3, 2, 4, 5, 1, 20}, {4, 1, 4, 1, 1, 4},
-        {5, 3, 4, 5, 6, 120}, {6, 1, 4, 1, 1, 4}, {7, 2, 4, 5, 1, 20}, {8, 2, 4, 5, 1, 20},
-        {9, 0, 1, 1, 1, 33},  // an unknown grid type resets the sizes and keeps the count
-    };
-    for (const auto& r : rows) {
+    const struct { int used; long long x, y, z, objects; } rows[] = {
+        {1, 4, 1, 1, 4}, {1, 4, 1, 1, 4}, {1, 4, 1, 1, 4}, {2, 4, 5, 1, 20}, {1, 4, 1, 1, 4},
+        {3, 4, 5, 6, 120}, {1, 4, 1, 1, 4}, {2, 4, 5, 1, 20}, {2, 4, 5, 1, 20}, {0, 1, 1, 1, 33}};
+    for (unsigned char type = 0; type < 20; ++type) {
+        const auto& r = rows[type < 9 ? type : 9];
         for (bool narrow : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "grid type " << int(r.type) << (narrow ? " 32-bit" : " 64-bit"));
             TekVor4Impl d;
-            d.setGridType(r.type);
+            d.setGridType(type);
             d.setSizeX(8);
             d.setNumObjects(33);
             auto wide = std::make_unique<long long[]>(size_t(r.used));
             auto small = std::make_unique<unsigned int[]>(size_t(r.used));
             for (int k = 0; k < r.used; ++k) wide[size_t(k)] = small[size_t(k)] = unsigned(4 + k);
-            if (narrow) d.setDimensions32(small.get());
-            else d.setDimensions64(wide.get());
+            narrow ? d.setDimensions32(small.get()) : d.setDimensions64(wide.get());
             long long out[3] = {0, 0, 0};
             d.getDimensions64(out);
-            EXPECT_EQ(std::vector<long long>(out, out + 3), (std::vector<long long>{r.x, r.y, r.z}));
-            EXPECT_EQ(d.getNumObjects(), r.objects);
+            EXPECT_EQ(std::vector<long long>(out, out + 3), (std::vector<long long>{r.x, r.y, r.z})) << int(type);
+            EXPECT_EQ(d.getNumObjects(), r.objects) << int(type) << (narrow ? " 32-bit" : " 64-bit");
         }
     }
     TekVor4Impl d;
@@ -68,7 +58,12 @@ TEST(DocumentGeometry, DimensionsFollowTheGridType) {
 TEST(DocumentGeometry, ObjectIndexesOf1DWindows) {
     TekVor4Impl d;
     d.setSizeX(100);
-    const struct { const char* name; long long start, count, offset, dstCount, step; int code; std::vector<long long> want; } rows[] = {
+    const struct {
+        const char* name;
+        long long start, count, offset, dstCount, step;
+        int code;
+        std::vector<long long> want;
+    } rows[] = {
         {"stepped", 10, 4, 0, 4, 3, 0, {10, 13, 16, 19, S, S}},
         {"fewer outputs: nearest, no step", 10, 4, 1, 2, 3, 0, {S, 10, 12, S, S, S}},
         {"more outputs", 0, 3, 0, 6, 1, 0, {0, 1, 1, 2, 2, 3}},

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class PropertyList : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -56,19 +58,20 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
     const std::string src = dir.narrow("src.bin");
     ek::test::write_file(src, std::string(64, '\x01'));  // 8 doubles, or the first 8 of 16 integers
     ek::test::write_file(dataFile("Ghost"), "junk");
+    const std::wstring wsrc = dir.file("src.bin");
     const struct { const char* name; std::function<TekVor4Property*()> add; bool added; unsigned count; } rows[] = {
-        {"narrow add", [&] { return d.addProperty(std::string("Depth"), 0, 0, false); }, true, 1},
-        {"narrow, other case", [&] { return d.addProperty(std::string("DEPTH"), 0, 0, false); }, false, 1},
-        {"wide, other case", [&] { return d.addProperty(std::wstring(L"depth"), 0, 0, false); }, false, 1},
-        {"wide overwrite replaces", [&] { return d.addProperty(std::wstring(L"dePTH"), 1, 4, true); }, true, 1},
-        {"wide binary, other case", [&] { return d.addPropertyBinary(std::wstring(L"DEPTH"), 0, 4, dir.file("src.bin"), true, false); }, false, 1},
-        {"narrow binary copies", [&] { return d.addPropertyBinary(std::string("DEPTH"), 0, 2, src, true, false); }, true, 2},
-        {"empty narrow name", [&] { return d.addProperty(std::string(), 0, 0, false); }, false, 2},
-        {"empty wide name", [&] { return d.addProperty(std::wstring(), 0, 0, true); }, false, 2},
-        {"data file exists", [&] { return d.addProperty(std::string("Ghost"), 0, 1, false); }, false, 2},
-        {"data file exists, overwrite", [&] { return d.addProperty(std::string("Ghost"), 0, 1, true); }, true, 3},
-        {"wide binary moves", [&] { return d.addPropertyBinary(std::wstring(L"M"), 0, 4, dir.file("src.bin"), false, false); }, true, 4},
-        {"missing source", [&] { return d.addPropertyBinary(std::string("Z"), 0, 2, src, true, false); }, false, 4},
+        {"narrow add", [&] { return d.addProperty("Depth"s, 0, 0, false); }, true, 1},
+        {"narrow, other case", [&] { return d.addProperty("DEPTH"s, 0, 0, false); }, false, 1},
+        {"wide, other case", [&] { return d.addProperty(L"depth"s, 0, 0, false); }, false, 1},
+        {"wide overwrite replaces", [&] { return d.addProperty(L"dePTH"s, 1, 4, true); }, true, 1},
+        {"wide binary, other case", [&] { return d.addPropertyBinary(L"DEPTH"s, 0, 4, wsrc, true, false); }, false, 1},
+        {"narrow binary copies", [&] { return d.addPropertyBinary("DEPTH"s, 0, 2, src, true, false); }, true, 2},
+        {"empty narrow name", [&] { return d.addProperty(""s, 0, 0, false); }, false, 2},
+        {"empty wide name", [&] { return d.addProperty(L""s, 0, 0, true); }, false, 2},
+        {"data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, false, 2},
+        {"data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, true, 3},
+        {"wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, true, 4},
+        {"missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, false, 4},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(r.add() != nullptr, r.added) << r.name;
@@ -84,30 +87,30 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
 
     TekVor4Impl ro;
     ASSERT_TRUE(ro.open(path(), true));
-    EXPECT_EQ(ro.addProperty(std::string("X"), 0, 0, true), nullptr);
-    EXPECT_EQ(ro.addProperty(std::wstring(L"X"), 0, 0, true), nullptr);
-    EXPECT_EQ(ro.addPropertyBinary(std::wstring(L"X"), 0, 4, dir.file("M.bin"), true, true), nullptr);
-    EXPECT_EQ(ro.addPropertyBinary(std::string("X"), 0, 4, dataFile("M").string(), true, true), nullptr);
+    EXPECT_EQ(ro.addProperty("X"s, 0, 0, true), nullptr);
+    EXPECT_EQ(ro.addProperty(L"X"s, 0, 0, true), nullptr);
+    EXPECT_EQ(ro.addPropertyBinary(L"X"s, 0, 4, dir.file("M.bin"), true, true), nullptr);
+    EXPECT_EQ(ro.addPropertyBinary("X"s, 0, 4, dataFile("M").string(), true, true), nullptr);
     EXPECT_FALSE(std::filesystem::exists(dataFile("X")));
 }
 
 TEST_F(PropertyList, NamesAndCaptionsAreFoundAndMadeUnique) {
     EXPECT_STREQ(d.get_unin_name("A"), "A");
     addAll({"A", "A1", "Alpha"});
-    d.getProperty(2)->setCaption(std::string("First"));
+    d.getProperty(2)->setCaption("First"s);
     EXPECT_STREQ(d.get_unin_name("A"), "A2");
     EXPECT_STREQ(d.get_unin_name("a"), "a2") << "compared without regard to case";
     EXPECT_STREQ(d.get_unin_capt(L"FIRST"), L"FIRST1");
     EXPECT_STREQ(d.get_unin_capt(L"Free"), L"Free");
     const struct { const char* what; int got, want; } rows[] = {
-        {"narrow name", d.getIndexByName(std::string("Alpha")), 2},
-        {"narrow name is exact", d.getIndexByName(std::string("alpha")), -1},
-        {"wide name ignores case", d.getIndexByName(std::wstring(L"ALPHA")), 2},
-        {"wide name, none", d.getIndexByName(std::wstring(L"Beta")), -1},
-        {"narrow caption", d.getIndexByCaption(std::string("A1")), 1},
-        {"narrow caption is exact", d.getIndexByCaption(std::string("first")), -1},
-        {"wide caption ignores case", d.getIndexByCaption(std::wstring(L"FIRST")), 2},
-        {"wide caption, none", d.getIndexByCaption(std::wstring(L"Alpha")), -1},
+        {"narrow name", d.getIndexByName("Alpha"s), 2},
+        {"narrow name is exact", d.getIndexByName("alpha"s), -1},
+        {"wide name ignores case", d.getIndexByName(L"ALPHA"s), 2},
+        {"wide name, none", d.getIndexByName(L"Beta"s), -1},
+        {"narrow caption", d.getIndexByCaption("A1"s), 1},
+        {"narrow caption is exact", d.getIndexByCaption("first"s), -1},
+        {"wide caption ignores case", d.getIndexByCaption(L"FIRST"s), 2},
+        {"wide caption, none", d.getIndexByCaption(L"Alpha"s), -1},
     };
     for (const auto& r : rows) EXPECT_EQ(r.got, r.want) << r.what;
     EXPECT_EQ(d.getProperty(3), nullptr);
@@ -163,7 +166,8 @@ TEST_F(PropertyList, BoxesOfPointSetsComeFromTheCoordinateStatistics) {
         d.getProperty(k)->setMax(k * 10 + 1);
     }
     const double N = -99;
-    const struct { const char* name; unsigned char type; int z; unsigned index; bool ok; std::vector<double> box; } rows[] = {
+    const struct { const char* name; unsigned char type; int z; unsigned index; bool ok; std::vector<double> box; }
+        rows[] = {
         {"3D points", 6, 3, 0, true, {10, 11, 20, 21, 30, 31}},
         {"2D points", 4, 3, 2, true, {10, 11, 20, 21, N, N}},
         {"1D points", 2, 3, 3, true, {10, 11, N, N, N, N}},

@@ -64,7 +64,8 @@ TEST(Vocabulary, KindsAndDataTypesMatchExactly) {
 
 TEST(Vocabulary, DataFileNameIsTheFileNameWithoutItsLastExtension) {
     const struct { const wchar_t *document, *property, *expected; } rows[] = {
-        {L"C:\\data/sub\\field.xml", L"Depth", L"field.Depth.property"}, {L"a/b\\c/field.v1.xml", L"P", L"field.v1.P.property"},
+        {L"C:\\data/sub\\field.xml", L"Depth", L"field.Depth.property"},
+        {L"a/b\\c/field.v1.xml", L"P", L"field.v1.P.property"},
         {L"/data/maps.v2/field", L"P", L"field.P.property"}, {L"C:\\data.old\\field", L"P", L"field.P.property"},
         {L"/data/.field", L"P", L".field.P.property"},       {L".field", L"P", L".field.P.property"},
         {L"field.", L"P", L"field.P.property"},              {L"field.xml", L"", L"field..property"},

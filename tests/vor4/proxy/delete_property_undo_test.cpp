@@ -8,13 +8,11 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using namespace ek::test;
 
-class DeleteUndo : public ::testing::Test {
-protected:
-    UndoEnvironment env;
-    std::wstring path = env.file("doc.xml");
-};
+using DeleteUndo = ProxyTest;
 
 TEST_F(DeleteUndo, UndoingEveryStepRestoresTheDeletedPropertyWithItsValues) {
     // 25,000 objects: zeros go in chunks of 10,240, 10,240 and 4,520.
@@ -24,8 +22,8 @@ TEST_F(DeleteUndo, UndoingEveryStepRestoresTheDeletedPropertyWithItsValues) {
     for (int k = 0; k < 25000; ++k) values[size_t(k)] = k * 7 - 3;
     ASSERT_EQ(doc.own(L"Depth")->write_data(0, values.data(), 25000, 2, 0), 0);
     TekVor4Property* depth = doc->getProperty(1);
-    depth->setCaption(std::wstring(L"\u0413\u043B, m"));
-    depth->setPrecision(std::wstring(L"0.00"));
+    depth->setCaption(L"\u0413\u043B, m"s);
+    depth->setPrecision(L"0.00"s);
     depth->setPropKind(5);
     ek_history_clear(doc.history());
     TekVor4Property* keep = doc->getProperty(0);
@@ -57,13 +55,20 @@ TEST_F(DeleteUndo, UndoingEveryStepRestoresTheDeletedPropertyWithItsValues) {
     doc->save();
     TekVor4Impl disk;
     ASSERT_TRUE(disk.open(path, true));
-    EXPECT_EQ(disk.getIndexByName(std::wstring(L"Depth")), 1) << "the metadata file follows";
+    EXPECT_EQ(disk.getIndexByName(L"Depth"s), 1) << "the metadata file follows";
     ek_history_clear(doc.history());
     EXPECT_EQ(env.undo_files(), 0u) << "the undo files go with their items";
 }
 
 TEST_F(DeleteUndo, DeletionsThatWriteNothingOrAreRefused) {
-    const struct { const char* name; long long nx, ny; bool history, readOnly; unsigned index; bool deleted; size_t items; } rows[] = {
+    const struct {
+        const char* name;
+        long long nx, ny;
+        bool history, readOnly;
+        unsigned index;
+        bool deleted;
+        size_t items;
+    } rows[] = {
         {"no objects", 0, 1, true, false, 0, true, 1},
         {"rows of no length", 0, 50, true, false, 0, true, 1},
         {"no history", 20000, 1, false, false, 0, true, 0},

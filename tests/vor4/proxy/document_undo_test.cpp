@@ -9,22 +9,27 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using namespace ek::test;
 
-class DocumentUndo : public ::testing::Test {
-protected:
+class DocumentUndo : public ProxyTest {
     void SetUp() override { ASSERT_TRUE(make_document(path, 4, 3, {{L"A", 0}})); }
-    UndoEnvironment env;
-    std::wstring path = env.file("doc.xml");
 };
 
 TEST_F(DocumentUndo, GeometrySettersAreRecordedEvenWithoutAChange) {
-    const struct { const char* name; std::function<void(TekVor4&, double)> set; std::function<double(TekVor4&)> get; double value; } rows[] = {
+    const struct {
+        const char* name;
+        std::function<void(TekVor4&, double)> set;
+        std::function<double(TekVor4&)> get;
+        double value;
+    } rows[] = {
         {"X0", &TekVor4::setX0, &TekVor4::getX0, 10.25}, {"X0 unchanged", &TekVor4::setX0, &TekVor4::getX0, 10.25},
         {"Y0", &TekVor4::setY0, &TekVor4::getY0, -3},    {"Z0", &TekVor4::setZ0, &TekVor4::getZ0, 4},
         {"DX", &TekVor4::setDX, &TekVor4::getDX, 5},     {"DY", &TekVor4::setDY, &TekVor4::getDY, 6},
         {"DZ", &TekVor4::setDZ, &TekVor4::getDZ, 7},     {"Azimuth", &TekVor4::setAzimuth, &TekVor4::getAzimuth, 8},
-        {"EarthPlane", [](TekVor4& d, double v) { d.setEarthPlane(v != 0); }, [](TekVor4& d) { return double(d.getEarthPlane()); }, 0},
+        {"EarthPlane", [](TekVor4& d, double v) { d.setEarthPlane(v != 0); },
+         [](TekVor4& d) { return double(d.getEarthPlane()); }, 0},
     };
     Loaded doc(path);
     Subscriber events(path);
@@ -75,17 +80,17 @@ TEST_F(DocumentUndo, UndoingAnAdditionRemovesWhatItsRedoAdded) {
     TekVor4Property* a = doc.own(L"A");
     const float value = 4.5f;
     ASSERT_EQ(a->write_data(3, &value, 1, 0, 0), 0);
-    EXPECT_EQ(doc->addProperty(std::wstring(L"a"), 0, 0, false), nullptr) << "the name is taken";
-    EXPECT_EQ(doc->addProperty(std::string(""), 0, 0, true), nullptr);
+    EXPECT_EQ(doc->addProperty(L"a"s, 0, 0, false), nullptr) << "the name is taken";
+    EXPECT_EQ(doc->addProperty(""s, 0, 0, true), nullptr);
     EXPECT_EQ(ek_history_get_undo_count(doc.history()), 2u) << "refused additions are recorded all the same";
     ASSERT_TRUE(ek_history_undo(doc.history(), 2));
     ASSERT_TRUE(ek_history_redo(doc.history(), 2));
     ASSERT_EQ(doc.own(L"A"), a) << "no step deletes the property that refused them";
     EXPECT_EQ(read_values<float>(a, 3, 1, 0), std::vector<float>{4.5f});
 
-    ASSERT_NE(doc->addProperty(std::wstring(L"N"), 0, 0, false), nullptr);
+    ASSERT_NE(doc->addProperty(L"N"s, 0, 0, false), nullptr);
     ASSERT_TRUE(ek_history_undo(doc.history(), 1));
-    TekVor4Property* other = doc->subject()->addProperty(std::wstring(L"N"), 0, 4, false);  // takes the name
+    TekVor4Property* other = doc->subject()->addProperty(L"N"s, 0, 4, false);  // takes the name
     ASSERT_TRUE(ek_history_redo(doc.history(), 1));  // refused now
     ASSERT_TRUE(ek_history_undo(doc.history(), 1));
     EXPECT_EQ(doc.own(L"N"), other) << "the other property survives";
@@ -97,9 +102,9 @@ TEST_F(DocumentUndo, BinaryAdditionsAreAnnouncedButNotRecorded) {
     write_file(source, std::string(reinterpret_cast<const char*>(values), sizeof values));
     Loaded doc(path);
     Subscriber events(path);
-    TekVor4Property* p = doc->addPropertyBinary(std::wstring(L"Bin"), 0, 0, source.wstring(), true, false);
+    TekVor4Property* p = doc->addPropertyBinary(L"Bin"s, 0, 0, source.wstring(), true, false);
     EXPECT_EQ(read_values<float>(p, 0, 3, 0), (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(doc->addPropertyBinary(std::string("Bin2"), 0, 0, std::string("/nonexistent"), true, false), nullptr);
+    EXPECT_EQ(doc->addPropertyBinary("Bin2"s, 0, 0, "/nonexistent"s, true, false), nullptr);
     EXPECT_EQ(events.text(), "B U{} E B U{} E") << "a failed one too";
     EXPECT_EQ(ek_history_get_undo_count(doc.history()), 0u);
     EXPECT_EQ(doc.own(L"Bin"), p);
@@ -110,7 +115,7 @@ TEST_F(DocumentUndo, AGroupOfStepsIsOneAnnouncementAndOneCleanUp) {
     Loaded doc(path);
     doc->setX0(1);
     doc->setY0(2);
-    ASSERT_NE(doc->addProperty(std::wstring(L"G"), 0, 0, false), nullptr);
+    ASSERT_NE(doc->addProperty(L"G"s, 0, 0, false), nullptr);
     EXPECT_NE(dynamic_cast<TekVor4PropertyCachedProxy*>(doc->getProperty(1)), nullptr);
     EXPECT_EQ(doc->property_proxies().size(), 1u);
     EXPECT_EQ(events.text(), "B U{} E B U{} E B U{} E");

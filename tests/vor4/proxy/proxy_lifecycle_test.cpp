@@ -1,21 +1,21 @@
 // Lifetimes: opens, loads and closes leave no instance, notifier reference, property proxy or
-// temporary file behind (the sanitizer build checks the memory); items recorded from inside a
-// history step, and block-write captures that wait for their first step.
+// temporary file behind (the sanitizer build checks the memory), and items recorded from inside a
+// history step.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <random>
 #include <utility>
 
 #include "proxy_test_support.h"
-#include "vor4/proxy/TekVor4PropertyCachedProxy_write_op.h"
 
 namespace {
 
+using namespace std::string_literals;
+
 using namespace ek::test;
 
-class Lifecycle : public ::testing::Test {
+class Lifecycle : public ProxyTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(make_document(path, 40, 1, {{L"A", 0}, {L"B", 2}}));
@@ -25,8 +25,6 @@ protected:
         Subscriber s(path);
         return s.notifier->count() - 1;
     }
-    UndoEnvironment env;
-    std::wstring path = env.file("doc.xml");
     unsigned baseCount = 0;
 };
 
@@ -86,7 +84,7 @@ struct Reentrant {
     static void cb(Tek_table* queue, void* client) {
         auto* self = static_cast<Reentrant*>(client);
         if (!ek_event_queue_get_update_event(queue, 0) || std::exchange(self->fired, true)) return;
-        self->added = self->doc->addProperty(std::wstring(L"Nested"), 0, 0, false);
+        self->added = self->doc->addProperty(L"Nested"s, 0, 0, false);
         self->doc->setY0(9);
     }
 };
@@ -103,29 +101,6 @@ TEST_F(Lifecycle, ChangesRecordedDuringAHistoryStepAreMadeAndNotRecorded) {
     ASSERT_NE(r.added, nullptr);
     EXPECT_EQ(doc->getY0(), 9.0);
     EXPECT_EQ(ek_history_get_undo_count(doc.history()) * 10 + ek_history_get_redo_count(doc.history()), 1u);
-}
-
-TEST_F(Lifecycle, ACaptureWaitingForItsFirstStepIsKeptWhenAnotherCaptureComes) {
-    Loaded doc(path);
-    auto* p = dynamic_cast<TekVor4PropertyCachedProxy*>(doc->getProperty(0));
-    using op = TekVor4PropertyCachedProxy::write_raw_data_op<float, 0>;
-    const float first[3] = {1, 2, 3}, second[3] = {7, 8, 9};
-    {
-        op a(*p, 0, first, 3, 0);
-        op b(*p, 10, second, 3, 0);  // needs the capture: a's values move to a's file
-        EXPECT_EQ(std::filesystem::file_size(a.storage().path()), 12u);
-        b.redo();
-        a.redo();
-        EXPECT_TRUE(a.applied() && b.applied());
-        EXPECT_EQ(read_values<float>(p, 0, 3, 0), (std::vector<float>{1, 2, 3}));
-        EXPECT_EQ(read_values<float>(p, 10, 3, 0), (std::vector<float>{7, 8, 9}));
-        a.undo();
-        a.undo();  // already undone: nothing more
-        EXPECT_TRUE(std::isnan(read_values<float>(p, 0, 3, 0).at(0)));
-        a.swap();  // the exchange itself, whatever the state
-        EXPECT_EQ(read_values<float>(p, 0, 3, 0), (std::vector<float>{1, 2, 3}));
-    }
-    EXPECT_EQ(env.undo_files(), 0u);
 }
 
 }  // namespace

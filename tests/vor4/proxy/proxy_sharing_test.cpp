@@ -10,17 +10,17 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using namespace ek::test;
 
-class Sharing : public ::testing::Test {
+class Sharing : public ProxyTest {
 protected:
     void SetUp() override { ASSERT_TRUE(make_document(path, 4, 3, {{L"A", 0}, {L"B", 2}, {L"C", 4}})); }
     std::unique_ptr<TekVor4StrategyProxy> open(const std::wstring& p, bool readOnly) {
         auto h = std::make_unique<TekVor4StrategyProxy>();
         return h->open(p, readOnly) ? std::move(h) : nullptr;
     }
-    UndoEnvironment env;
-    std::wstring path = env.file("doc.xml");
 };
 
 TEST_F(Sharing, HandlesOnOnePathShareOneInstanceUntilTheLastCloses) {
@@ -90,7 +90,10 @@ TEST_F(Sharing, TheFirstSuccessfulOpenFixesTheAccessMode) {
 class CountingDocument : public TekVor4Impl {
 public:
     using TekVor4Impl::open;
-    bool open(const std::wstring& p, bool readOnly) override { return ++opens, TekVor4Impl::open(p, readOnly); }
+    bool open(const std::wstring& p, bool readOnly) override {
+        ++opens;
+        return TekVor4Impl::open(p, readOnly);
+    }
     int opens = 0;
 };
 class CountingProxy : public TekVor4PoolProxy<CountingProxy> {
@@ -160,17 +163,21 @@ TEST_F(Sharing, PropertyHandlesKeepTheirIdentityAcrossDeletions) {
 TEST_F(Sharing, AHandleWithoutDocumentAnswersWithFailureValues) {
     TekVor4StrategyProxy h;
     long long dims[3] = {9, 9, 9};
+    double box[6];
     h.getDimensions64(dims);
     h.setX0(3.0);
     h.assign(static_cast<TekVor4*>(nullptr));
     h.pack();
-    EXPECT_EQ((std::vector<double>{double(h.getNumProps()), double(h.getIndexByName(std::wstring(L"A"))),
-                                   double(h.deleteProperty(0)), double(h.deleteVor()), double(h.save()),
-                                   double(h.TekVor4Proxy::create(std::wstring(L"x"))), double(h.TekVor4Proxy::open(std::wstring(L"x"), true)),
-                                   double(h.read_index(0, 1, nullptr, 0, 1, 1)), double(dims[0]), h.getX0()}),
-              (std::vector<double>{0, -1, 0, 0, 0, 0, 0, 2, 9, 0}));
-    EXPECT_EQ(h.getProperty(0), nullptr);
-    EXPECT_EQ(h.addProperty(std::wstring(L"A"), 0, 0, true), nullptr);
+    // Every operation that answers true, or a name or index, answers false, -1 or none; the geometry
+    // reads answer the values of a new document.
+    const bool answers[] = {h.TekVor4Proxy::open("x"s, true), h.TekVor4Proxy::open(L"x"s, true),
+                            h.TekVor4Proxy::create("x"s), h.TekVor4Proxy::create(L"x"s), h.save(), h.readonly(),
+                            h.getEarthPlane(), h.getBox(0, box), h.deleteVor(), h.deleteProperty(0),
+                            h.deletePropertyList(0), h.getProperty(0) != nullptr, h.get_unin_name("A") != nullptr,
+                            h.addProperty(L"A"s, 0, 0, true) != nullptr, h.getIndexByName(L"A"s) != -1,
+                            h.getIndexByCaption("A"s) != -1, h.read_index(0, 1, nullptr, 0, 1, 1) != 2,
+                            h.getNumProps() != 0, dims[0] != 9, h.getX0() != 0, h.getDX() != 1};
+    for (size_t k = 0; k < std::size(answers); ++k) EXPECT_FALSE(answers[k]) << "answer " << k;
 
     auto src = open(path, true);
     auto dst = std::make_unique<TekVor4StrategyProxy>();
@@ -200,7 +207,7 @@ struct ThrowingItem : Tek_history_item_adapter_base {
 
 TEST(UpdateBrackets, AnExceptionStillClosesTheUpdateAndPassesOn) {
     ForwardingProxy proxy;
-    EXPECT_THROW(proxy.addProperty(std::wstring(L"A"), 0, 0, false), std::runtime_error);
+    EXPECT_THROW(proxy.addProperty(L"A"s, 0, 0, false), std::runtime_error);
     EXPECT_THROW(proxy.deleteProperty(0), std::runtime_error);
     EXPECT_EQ(proxy.update_depth() + proxy.update_nesting(), 0u);
     proxy.begin_update();

@@ -2,6 +2,8 @@
 // its temporary files in a folder of the test, and what a subscriber of the path hears.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,7 +40,9 @@ public:
         auto entries = std::filesystem::directory_iterator(temp_.path() / "undo");
         return size_t(std::distance(begin(entries), end(entries)));
     }
-    std::filesystem::path undo_file() const { return std::filesystem::directory_iterator(temp_.path() / "undo")->path(); }
+    std::filesystem::path undo_file() const {
+        return std::filesystem::directory_iterator(temp_.path() / "undo")->path();
+    }
     std::wstring file(const std::string& name) const { return temp_.file(name); }
     const std::filesystem::path& folder() const { return temp_.path(); }
 
@@ -46,10 +50,19 @@ private:
     TempDir temp_;
 };
 
+// A test with that environment and a document path in its folder.
+class ProxyTest : public ::testing::Test {
+protected:
+    UndoEnvironment env;
+    std::wstring path = env.file("doc.xml");
+};
+
 // A path loaded in memory as the exported load does it: the shared recording instance with one
 // reference, opened for writing.
 struct Loaded {
-    explicit Loaded(const std::wstring& path) : ref(CachedPool::create_instance(path)) { opened = ref->open(path, false); }
+    explicit Loaded(const std::wstring& path) : ref(CachedPool::create_instance(path)) {
+        EXPECT_TRUE(ref->open(path, false));
+    }
     ~Loaded() { ref->free(); }
     TekVor4CachedProxy* operator->() const { return dynamic_cast<TekVor4CachedProxy*>(ref); }
     Tek_history* history() const { return (*this)->history_handle(); }
@@ -59,7 +72,6 @@ struct Loaded {
         return i < 0 ? nullptr : (*this)->subject()->getProperty(unsigned(i));
     }
     TekVor4Refcount* ref;
-    bool opened = false;
 };
 
 // What the subscribers of a path's notifier receive.
