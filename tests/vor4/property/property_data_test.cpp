@@ -8,6 +8,7 @@
 
 #include "filesystem/fileio.h"
 #include "property_test_support.h"
+#include "vor4/property/value_conversion.h"
 
 using namespace ek::test;
 
@@ -30,11 +31,10 @@ TEST(RunRead, ConversionAndResamplingTable) {
     const Values singles = {NaN, 300.75, -1.5, 1e10, -0.0, 0.25}, ints = {7, inull, 0, -3, 16777217, 0x1234};
     const Values doubles = {NaN, 1e300, 0.1, 256.9, -2.5, 2147483647.5, -0.0, -2147483648.9, 2147483648.0};
     const Row rows[] = {
-        {"single copied", dtSingle, singles, {dtSingle}, 0, singles},
+        {"single copied, widened", dtSingle, singles, {dtSingle, dtDouble}, 0, singles},
         {"single>byte", dtSingle, singles, {dtByte}, 0, {255, 44, 255, 0, 0, 0}},
         {"single>integer", dtSingle, singles, {dtInteger}, 0, {inull, 300, -1, imin, 0, 0}},
         {"single>bitmask", dtSingle, singles, {dtBitmask}, 0, {0, 1, 1, 1, 0, 1}},
-        {"single>double", dtSingle, singles, {dtDouble}, 0, singles},
         {"byte, 255 is a value", dtByte, {0, 7, 255}, kAllTypes, 0, {0, 7, 255}},
         {"bitmask", dtBitmask, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}, kAllTypes, 0, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}},
         {"integer>single", dtInteger, ints, {dtSingle}, 0, {7, NaN, 0, -3, 16777216, 4660}},
@@ -79,50 +79,58 @@ TEST(RunRead, ConversionAndResamplingTable) {
 // The write conversion table: each source type into each stored type, tightly and from every
 // second element of a source whose gaps hold junk.
 TEST(RunWrite, ConversionTable) {
-    struct Row { const char* name; unsigned char srcType; Values src; unsigned char stored; Values expected; };
+    struct Row { const char* name; std::vector<unsigned char> srcTypes; Values src; std::vector<unsigned char> stored;
+                 Values expected; };
     const Values singles = {Inf, NaN, 300.5, -1, 2.5, -2.75, -Inf, 0, -0.0}, bytes = {0, 7, 255};
     const Values ints = {inull, 16777217, 0x1234, -1, 0};
     const Values doubles = {1e300, Inf, NaN, 2.5, -2.7, 0.1, 2147483647.9, -2147483648.9, 2147483648.0, 0};
     const Row rows[] = {
-        {"single kept as it is", dtSingle, singles, dtSingle, singles},
-        {"single>byte", dtSingle, singles, dtByte, {0, 0, 44, 255, 2, 254, 0, 0, 0}},
-        {"single>integer", dtSingle, singles, dtInteger, {inull, inull, 300, -1, 2, -2, inull, 0, 0}},
-        {"single>double", dtSingle, singles, dtDouble, {NaN, NaN, 300.5, -1, 2.5, -2.75, NaN, 0, -0.0}},
-        {"single>bitmask", dtSingle, singles, dtBitmask, {1, 1, 1, 1, 1, 1, 1, 0, 0}},
-        {"byte>single", dtByte, bytes, dtSingle, bytes},
-        {"byte kept", dtByte, bytes, dtByte, bytes},
-        {"byte>integer", dtByte, bytes, dtInteger, bytes},
-        {"byte>double", dtByte, bytes, dtDouble, bytes},
-        {"byte>bitmask", dtByte, bytes, dtBitmask, {0, 1, 1}},
-        {"bitmask>single", dtBitmask, bytes, dtSingle, bytes},
-        {"bitmask>byte", dtBitmask, bytes, dtByte, bytes},
-        {"bitmask>integer", dtBitmask, bytes, dtInteger, bytes},
-        {"bitmask>double", dtBitmask, bytes, dtDouble, bytes},
-        {"bitmask kept", dtBitmask, bytes, dtBitmask, {0, 1, 1}},
-        {"integer>single", dtInteger, ints, dtSingle, {NaN, 16777216, 4660, -1, 0}},
-        {"integer>byte, missing is 0", dtInteger, ints, dtByte, {0, 1, 0x34, 255, 0}},
-        {"integer kept", dtInteger, ints, dtInteger, ints},
-        {"integer>double", dtInteger, ints, dtDouble, {NaN, 16777217, 4660, -1, 0}},
-        {"integer>bitmask", dtInteger, ints, dtBitmask, {1, 1, 1, 1, 0}},
-        {"double>single", dtDouble, doubles, dtSingle, {Inf, NaN, NaN, 2.5, -2.7, 0.1, -imin, imin, -imin, 0}},
-        {"double>byte", dtDouble, doubles, dtByte, {0, 0, 0, 2, 254, 0, 255, 0, 0, 0}},
-        {"double>integer", dtDouble, doubles, dtInteger, {imin, inull, inull, 2, -2, 0, 2147483647, imin, imin, 0}},
-        {"double kept", dtDouble, doubles, dtDouble, doubles},
-        {"double>bitmask", dtDouble, doubles, dtBitmask, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}},
+        {"single kept as it is", {dtSingle}, singles, {dtSingle}, singles},
+        {"single>byte", {dtSingle}, singles, {dtByte}, {0, 0, 44, 255, 2, 254, 0, 0, 0}},
+        {"single>integer", {dtSingle}, singles, {dtInteger}, {inull, inull, 300, -1, 2, -2, inull, 0, 0}},
+        {"single>double", {dtSingle}, singles, {dtDouble}, {NaN, NaN, 300.5, -1, 2.5, -2.75, NaN, 0, -0.0}},
+        {"single>bitmask", {dtSingle}, singles, {dtBitmask}, {1, 1, 1, 1, 1, 1, 1, 0, 0}},
+        {"byte, bitmask>any", {dtByte, dtBitmask}, bytes, {dtSingle, dtByte, dtInteger, dtDouble}, bytes},
+        {"byte, bitmask>bitmask", {dtByte, dtBitmask}, bytes, {dtBitmask}, {0, 1, 1}},
+        {"integer>single", {dtInteger}, ints, {dtSingle}, {NaN, 16777216, 4660, -1, 0}},
+        {"integer>byte, missing is 0", {dtInteger}, ints, {dtByte}, {0, 1, 0x34, 255, 0}},
+        {"integer kept", {dtInteger}, ints, {dtInteger}, ints},
+        {"integer>double", {dtInteger}, ints, {dtDouble}, {NaN, 16777217, 4660, -1, 0}},
+        {"integer>bitmask", {dtInteger}, ints, {dtBitmask}, {1, 1, 1, 1, 0}},
+        {"double>single", {dtDouble}, doubles, {dtSingle}, {Inf, NaN, NaN, 2.5, -2.7, 0.1, -imin, imin, -imin, 0}},
+        {"double>byte", {dtDouble}, doubles, {dtByte}, {0, 0, 0, 2, 254, 0, 255, 0, 0, 0}},
+        {"double>integer", {dtDouble}, doubles, {dtInteger}, {imin, inull, inull, 2, -2, 0, 2147483647, imin, imin, 0}},
+        {"double kept", {dtDouble}, doubles, {dtDouble}, doubles},
+        {"double>bitmask", {dtDouble}, doubles, {dtBitmask}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}},
     };
-    for (const Row& row : rows) {
-        for (long long stride : {0, 2}) {
-            SCOPED_TRACE(std::string(row.name) + ", stride " + std::to_string(stride));
-            TempDir dir;
-            const long long n = static_cast<long long>(row.src.size());
-            auto p = make_property(dir, "w", row.stored, gt1D, n);
-            ASSERT_TRUE(p->init(true));
-            Values src = row.src;
-            for (size_t k = 0; stride && k < row.src.size(); ++k) src.insert(src.begin() + long(2 * k + 1), 99);
-            ASSERT_EQ(p->write_data(0, encode(src, row.srcType).data(), n, row.srcType, stride), 0);
-            EXPECT_EQ(text(file_values(*p, size_t(n))), text_as(row.expected, row.stored));
+    for (const Row& row : rows)
+        for (unsigned char srcType : row.srcTypes)
+            for (unsigned char stored : row.stored)
+                for (long long stride : {0, 2}) {
+                    SCOPED_TRACE(::testing::Message() << row.name << ", types " << int(srcType) << ">" << int(stored)
+                                                      << ", stride " << stride);
+                    TempDir dir;
+                    const long long n = static_cast<long long>(row.src.size());
+                    auto p = make_property(dir, "w", stored, gt1D, n);
+                    ASSERT_TRUE(p->init(true));
+                    Values src = row.src;
+                    for (size_t k = 0; stride && k < row.src.size(); ++k) src.insert(src.begin() + long(2 * k + 1), 99);
+                    ASSERT_EQ(p->write_data(0, encode(src, srcType).data(), n, srcType, stride), 0);
+                    EXPECT_EQ(text(file_values(*p, size_t(n))), text_as(row.expected, stored));
+                }
+}
+
+// The conversion functions report whether they know both types, for every pair.
+TEST(RunReadWrite, ConversionsKnowTheFiveTypes) {
+    const unsigned char src[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    unsigned char out[8];
+    for (unsigned char a = 0; a <= 6; ++a)
+        for (unsigned char b = 0; b <= 6; ++b) {
+            const bool known = a <= dtDouble && b <= dtDouble;
+            EXPECT_EQ(ek::vor::conv::convert_read(src, a, 1, out, b, 1), known) << int(a) << ">" << int(b);
+            EXPECT_EQ(ek::vor::conv::convert_read_space(src, a, 0, 1, 1.0, 0, 1, out, b, 1), known) << int(a) << int(b);
+            EXPECT_EQ(ek::vor::conv::convert_write(src, a, 1, 1, out, b), known) << int(a) << ">" << int(b);
         }
-    }
 }
 
 // Mask bits: a write changes only the bits of its run, over byte boundaries and past the end
@@ -305,25 +313,27 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
     const float s[4] = {5, 6, 7, 8};
     long long idx[8];
     unsigned char b[8] = {}, untouched[4] = {9, 9, 9, 9};
+    // Rows: four arguments as named, then the result.
     for (const auto& a : Args{{0, 4, 4, 0, 0}, {0, 5, 5, 0, 4}, {3, 2, 2, 0, 2}, {big, 1, 1, 0, 2}, {-1, 2, 2, 0, 4},
-                              {0, -2, 2, 0, 4}, {0, 2, -2, 0, 4}, {0, 2, 2, -1, 4}, {0, 0, 0, 0, 0}})  // start count outputs stride
-        for (unsigned char type : {dtSingle, dtDouble})
+                              {0, -2, 2, 0, 4}, {0, 2, -2, 0, 4}, {0, 2, 2, -1, 4}, {0, 0, 0, 0, 0}, {0, 0, 2, 0, 0}})
+        for (unsigned char type : {dtSingle, dtDouble})  // start count outputs stride
             EXPECT_EQ(p->readRawData(a[0], a[1], v, a[2], type, a[3]), a[4]) << args(a) << " type " << int(type);
-    for (const auto& a : Args{{0, 5, 0, 4, 4}, {-1, 2, 0, 2, 4}, {0, 2, -1, 2, 4}, {0, 2, 0, -2, 4}})  // start count offset outputs
-        EXPECT_EQ(p->readRawData_index(a[0], a[1], idx, a[2], a[3], 1), a[4]) << args(a);
+    for (const auto& a : Args{{0, 5, 0, 4, 4}, {-1, 2, 0, 2, 4}, {0, 2, -1, 2, 4}, {0, 2, 0, -2, 4}})
+        EXPECT_EQ(p->readRawData_index(a[0], a[1], idx, a[2], a[3], 1), a[4]) << args(a);  // start count offset outputs
     for (const auto& a : Args{{2, 3, 0, 0, 4}, {-1, 1, 0, 0, 4}, {0, -1, 0, 0, 4}, {0, 1, 0, -1, 4}, {big, 1, 0, 0, 4},
                               {0, 2, 5, 0, 3}, {0, 2, 255, 0, 3}, {2, 2, dtSingle, 0, 0}})  // start count type stride
         EXPECT_EQ(p->write_data(a[0], s, a[1], static_cast<unsigned char>(a[2]), a[3]), a[4]) << args(a);
-    for (const auto& a : Args{{1, 0, 4, 3, 4}, {0, 1, 4, 3, 4}, {-1, 0, 1, 1, 4}, {0, 0, -1, 1, 4}, {big, 0, 2, 1, 4}})  // x y w h
-        EXPECT_EQ(g->readData2D(a[0], a[1], a[2], a[3], b, 1, 1, dtByte, 0, 0), a[4]) << args(a);
-    for (const auto& a : Args{{1, 0, 4, 1, 4}, {0, 3, 1, 1, 4}, {0, 0, -1, 1, 4}, {0, 0, 1, 0, 0}})  // x y w h
-        EXPECT_EQ(g->write_data2d(a[0], a[1], b, a[2], a[3], dtByte, 0, 0), a[4]) << args(a);
+    for (const auto& a : Args{{1, 0, 4, 3, 4}, {0, 1, 4, 3, 4}, {-1, 0, 1, 1, 4}, {0, 0, -1, 1, 4}, {big, 0, 2, 1, 4}})
+        EXPECT_EQ(g->readData2D(a[0], a[1], a[2], a[3], b, 1, 1, dtByte, 0, 0), a[4]) << args(a);  // x y w h
+    for (const auto& a : Args{{1, 0, 4, 1, 4}, {0, 3, 1, 1, 4}, {0, 0, -1, 1, 4}, {0, 0, 1, 0, 0}})
+        EXPECT_EQ(g->write_data2d(a[0], a[1], b, a[2], a[3], dtByte, 0, 0), a[4]) << args(a);  // x y w h
     for (const auto& a : Args{{0, 1, 2, 2, 4}, {0, -1, 1, 1, 4}, {0, 0, 1, 0, 0}})  // y z d dstD
         EXPECT_EQ(c->readData3D(0, a[0], a[1], 1, 1, a[2], b, 1, 1, a[3], dtByte, 0, 0, 0), a[4]) << args(a);
     for (const auto& a : Args{{0, 2, 1, 0, 4}, {2, 0, 1, 0, 4}, {0, 0, 0, 0, 0}})  // y z d
         EXPECT_EQ(c->write_data3d(0, a[0], a[1], b, 1, 1, a[2], dtByte, 0, 0, 0), a[4]) << args(a);
     EXPECT_EQ(p->readRawData(0, 2, nullptr, 2, dtSingle, 0), 4);
     EXPECT_EQ(p->readRawData(0, 2, untouched, 0, dtByte, 0), 0);
+    EXPECT_EQ(p->readRawData(0, 0, untouched, 4, dtByte, 0), 0);
     EXPECT_EQ(p->readRawData(0, 2, untouched, 2, 5, 0), 0);
     EXPECT_EQ(p->readRawData(0, 2, untouched, 1, 77, 0), 0);
     EXPECT_EQ(p->readRawData_index(0, 2, nullptr, 0, 2, 1), 4);

