@@ -420,7 +420,7 @@ TEST(PropertyInit, NewFilesHoldTheMissingPattern) {
         {"single", dtSingle, gt3D, 2, 2, 2, 0, 0, 8},
         {"double", dtDouble, gt1D, 5, 1, 1, 0, 0, 5},
         {"many short mask rows", dtBitmask, gt2D, 3, 1001, 1, 0, 0, 3008},
-        {"longer than one piece", dtByte, gt1D, 5000003, 1, 1, 0, 0, 5000003},
+        {"longer than one piece", dtDouble, gt1D, 600001, 1, 1, 0, 0, 600001},
         {"empty", dtDouble, gt2D, 0, 5, 1, 0, 0, 0},
         {"function 1D: 2 x (2 + 1), again x 3", dtByte, gtFunc1D, 2, 1, 1, 2, 0, 18},
         {"function 2D: 1 x (2 x 3 + 1), again x 7", dtByte, gtFunc2D, 1, 1, 1, 2, 3, 49},
