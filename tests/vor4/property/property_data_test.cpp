@@ -42,7 +42,7 @@ TEST(RunRead, ConversionAndResamplingTable) {
         {"integer copied", dtInteger, ints, {dtInteger}, 0, ints},
         {"integer>bitmask", dtInteger, ints, {dtBitmask}, 0, {1, 1, 0, 1, 1, 1}},
         {"integer>double", dtInteger, ints, {dtDouble}, 0, {7, NaN, 0, -3, 16777217, 4660}},
-        {"double>single", dtDouble, doubles, {dtSingle}, 0, {NaN, Inf, 0.1, 256.9, -2.5, 2147483648.0, -0.0, imin, -imin}},
+        {"double>single", dtDouble, doubles, {dtSingle}, 0, {NaN, Inf, 0.1, 256.9, -2.5, -imin, -0.0, imin, -imin}},
         {"double>byte", dtDouble, doubles, {dtByte}, 0, {255, 0, 0, 0, 254, 255, 0, 0, 0}},
         {"double>integer", dtDouble, doubles, {dtInteger}, 0, {inull, imin, 0, 256, -2, 2147483647, 0, imin, imin}},
         {"double>bitmask", dtDouble, doubles, {dtBitmask}, 0, {1, 1, 1, 1, 1, 1, 0, 1, 1}},
@@ -145,7 +145,8 @@ TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
         {"doubles", {0x40, 0xFE}, 0, dtDouble, {NaN, 0}, 0, {0x41, 0xFE}},
         {"integers", {0x41, 0xFE}, 13, dtInteger, {inull, 0, -5}, 0, {0x41, 0xBE}},
         {"bitmask source", {0x41, 0xBE}, 8, dtBitmask, {7, 0}, 0, {0x41, 0xBD}},
-        {"whole byte, stride 2", {0x41, 0xBD}, 8, dtByte, {1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9}, 2, {0x41, 0x55}},
+        {"whole byte, stride 2", {0x41, 0xBD}, 8, dtByte, {1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9}, 2,
+         {0x41, 0x55}},
         {"past a short file", {0x0F}, 17, dtByte, {1, 1}, 0, {0x0F, 0x00, 0x06}},
     };
     for (const Row& row : rows) {
@@ -224,7 +225,8 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
     ASSERT_EQ(m->write_data(start, pattern.data(), count, dtInteger, 0), 0);
     const Bytes after = file_bytes(m->getFileNameW());
     ASSERT_EQ(after.size(), packed.size());
-    for (long long o = 0; o < bits; ++o) wrong += bit(after, o) != (o < start || o >= start + count || (o - start) % 3 == 0);
+    for (long long o = 0; o < bits; ++o)
+        wrong += bit(after, o) != (o < start || o >= start + count || (o - start) % 3 == 0);
     EXPECT_EQ(wrong, 0);
 }
 
@@ -253,7 +255,8 @@ TEST(WindowRead, RowsColumnsSlicesAndIndices) {
     auto p3 = holding(dir, dtDouble, grid3, gt3D, 4, 5, "p3");
     for (const Row& r : rows2d) {
         Bytes out = encode(Values(r.expected.size(), -1), r.type);
-        ASSERT_EQ(p2->readData2D(r.w[0], r.w[1], r.w[2], r.w[3], out.data(), r.w[4], r.w[5], r.type, r.w[6], r.w[7]), 0);
+        ASSERT_EQ(p2->readData2D(r.w[0], r.w[1], r.w[2], r.w[3], out.data(), r.w[4], r.w[5], r.type, r.w[6], r.w[7]),
+                  0);
         EXPECT_EQ(text(decode(out, r.type)), text(r.expected)) << r.name;
     }
     for (const Row& r : rows3d) {

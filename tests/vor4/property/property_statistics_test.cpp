@@ -25,10 +25,11 @@ void expect_histogram(const TekVor4Property& p, const Values& values, double low
     const double width = (upper - lower) / 99.0;
     for (double v : values) {
         const double x = static_cast<float>(v), q = (x - lower) / width;
+        const double bin = std::fabs(width) <= 1e-6 || !(q >= 0) ? 0 : width < 0 ? std::ceil(q) : std::floor(q);
         if (std::isnan(x)) continue;
         if (x < lower) ++below;
         else if (x > upper) ++above;
-        else ++bins[size_t(std::fabs(width) <= 1e-6 || !(q >= 0) ? 0 : std::min(98.0, width < 0 ? std::ceil(q) : std::floor(q)))];
+        else ++bins[size_t(std::min(98.0, bin))];
     }
     EXPECT_EQ(p.getHgMin(), below);
     EXPECT_EQ(p.getHgMax(), above);
@@ -77,13 +78,16 @@ TEST(Statistics, Table) {
         {"3 of 10 missing", dtSingle, gt1D, {1, NaN, 2, NaN, 3, 4, NaN, 5, 6, 7}, 10, 1, 1, 0, 0, true, 1, 7, 4,
          std::sqrt(28.0 / 6), 3},
         {"byte 255 is a value", dtByte, gt1D, {255, 0, 9}, 3, 1, 1, 0, 0, true, 0, 255, 88, std::sqrt(20937.0), 0},
-        {"integer missing", dtInteger, gt1D, {inull, -5, 11, inull}, 4, 1, 1, 0, 0, true, -5, 11, 3, std::sqrt(128.0), 2},
+        {"integer missing", dtInteger, gt1D, {inull, -5, 11, inull}, 4, 1, 1, 0, 0, true, -5, 11, 3, std::sqrt(128.0),
+         2},
         {"doubles as singles", dtDouble, gt1D, {0.1, 0.2, NaN}, 3, 1, 1, 0, 0, true, f1, f2, fm, fd, 1},
-        {"mask bits", dtBitmask, gt1D, {1, 0, 0, 1, 1, 0, 1, 1, 1, 0}, 10, 1, 1, 0, 0, true, 0, 1, 0.6, std::sqrt(2.4 / 9), 0},
+        {"mask bits", dtBitmask, gt1D, {1, 0, 0, 1, 1, 0, 1, 1, 1, 0}, 10, 1, 1, 0, 0, true, 0, 1, 0.6,
+         std::sqrt(2.4 / 9), 0},
         {"slices and rows", dtSingle, gt3D, ramp(24, 0), 4, 3, 2, 0, 0, true, 0, 23, 11.5, std::sqrt(50.0), 0},
         {"function grid: 2 x 2 of 12", dtSingle, gtFunc1D, {1, 5, 5, 5, 9, 9, 9, 9, 9, 9, 9, 9}, 2, 2, 1, 2, 0, true,
          1, 5, 4, 2, 8},
-        {"more objects than read", dtSingle, gt1D, {1, 2, 3, 4}, 4, 1, 1, 0, 10, true, 1, 4, 2.5, std::sqrt(5.0 / 3), 6},
+        {"more objects than read", dtSingle, gt1D, {1, 2, 3, 4}, 4, 1, 1, 0, 10, true, 1, 4, 2.5, std::sqrt(5.0 / 3),
+         6},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -113,7 +117,8 @@ TEST(Histogram, Table) {
     for (int k = 0; k < 1000; ++k) alternating.push_back(k % 2);
     for (int j = 0; j <= 99; ++j) {  // on and next to the edges of a width with no exact binary form
         const float edge = static_cast<float>(1.0 + j * (3.0 / 99.0));
-        edges.insert(edges.end(), {edge, std::nextafter(edge, j > 0 ? 0.0f : 1.0f), std::nextafter(edge, j < 99 ? 9.0f : 4.0f)});
+        const float below = std::nextafter(edge, j > 0 ? 0.0f : 1.0f), above = std::nextafter(edge, j < 99 ? 9.f : 4.f);
+        edges.insert(edges.end(), {edge, below, above});
     }
     for (int k = 0; k < 3000; ++k) edges.push_back(static_cast<float>(1.0 + 3.0 * std::fabs(std::sin(k * 0.7))));
     // With this maximum every eleventh edge is a single whose quotient by the width is an integer,
@@ -311,9 +316,11 @@ TEST(Metadata, ElementValuesInOrder) {
     const std::string none = "StatExists=False HistogrammExists=False";
     std::vector<std::pair<std::function<void(TekVor4PropertyImpl&)>, std::string>> rows = {
         {[](auto& p) {
-             p.setName(std::wstring(L"Depth")), p.setCaption(std::wstring(L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430"));
+             p.setName(std::wstring(L"Depth"));
+             p.setCaption(std::wstring(L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430"));
              p.setPropKind(4), p.setDataType(dtInteger), p.setGridType(gt2D), p.setFuncX0(1.0), p.setFuncLX(3);
-         }, "IsTemp=False PropName=Depth Caption=\xC3\xEB\xF3\xE1\xE8\xED\xE0 PropKind=pkNominal DataType=dtInteger " + none},
+         }, "IsTemp=False PropName=Depth Caption=\xC3\xEB\xF3\xE1\xE8\xED\xE0 PropKind=pkNominal DataType=dtInteger " +
+                none},
         {[](auto& p) {
              p.setTemp(true), p.setName(std::string("Amp")), p.setPrecision(std::wstring(L"0.00")), p.setPropKind(7);
              p.setDataType(dtBitmask), p.setMin(1), p.setMax(4), p.setAverage(2.5), p.setStdDev(0.5);
@@ -323,7 +330,7 @@ TEST(Metadata, ElementValuesInOrder) {
             "IndefCount=6 Min=1 Max=4 Average=2.5 StDev=0.5 HistogrammExists=True HgBndMin=1.5 HgBndMax=3.5 HgMin=2 "
             "HgMax=3 HgDiapData=0000000A00000001"},
         {[](auto& p) {
-             p.setGridType(gtFunc1D), p.setFuncX0(1.5), p.setFuncDX(0.5), p.setFuncLX(4), p.setFuncY0(9), p.setFuncZ0(9);
+             p.setGridType(gtFunc1D), p.setFuncX0(1.5), p.setFuncDX(0.5), p.setFuncLX(4), p.setFuncY0(9);
          }, head + "FuncX0=1.5 FuncDX=0.5 FuncLX=4 " + none},
         {[](auto& p) {
              p.setGridType(gtFunc2D), p.setFuncX0(1.5), p.setFuncDX(0.5), p.setFuncLX(4), p.setFuncY0(-2);
@@ -381,7 +388,8 @@ TEST(Attributes, TextsAndObjectCount) {
     p.setCaption(std::string("\xC3\xEB"));
     p.setPrecision(std::wstring(L"%.2f \u20AC\u4E2D"));  // the code page has the euro, not the CJK sign
     EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(), "\xC3\xEB|\xC3\xEB|%.2f \x88?");
-    EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(), L"\u0413\u043B|\u0413\u043B|%.2f \u20AC\u4E2D");
+    EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(),
+              L"\u0413\u043B|\u0413\u043B|%.2f \u20AC\u4E2D");
     p.setName(std::string("\x88"));
     p.setCaption(std::wstring(L"\u0431"));
     p.setPrecision(std::string());

@@ -33,7 +33,7 @@ inline void put_bytes(const std::wstring& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-inline size_t type_size(unsigned char type) { return type == dtDouble ? 8 : type == dtSingle || type == dtInteger ? 4 : 1; }
+inline size_t type_size(unsigned char t) { return t == dtDouble ? 8 : t == dtSingle || t == dtInteger ? 4 : 1; }
 
 template <class T>
 T load(const unsigned char* p) { T v; std::memcpy(&v, p, sizeof v); return v; }
@@ -45,11 +45,10 @@ inline Bytes encode(const Values& values, unsigned char type) {
     Bytes out(values.size() * type_size(type));
     for (size_t i = 0; i < values.size(); ++i) {
         unsigned char* p = out.data() + i * type_size(type);
-        const int32_t n = std::isnan(values[i]) ? 0 : static_cast<int32_t>(values[i]);
         if (type == dtSingle) store(p, static_cast<float>(values[i]));
-        else if (type == dtInteger) store(p, n);
         else if (type == dtDouble) store(p, values[i]);
-        else *p = static_cast<unsigned char>(n);
+        else if (type == dtInteger) store(p, static_cast<int32_t>(values[i]));  // values in range only
+        else *p = static_cast<unsigned char>(values[i]);
     }
     return out;
 }
@@ -95,7 +94,9 @@ inline std::string text(const Values& values) {
 }
 
 // The values as the type holds them (a double rounded to single for a single).
-inline std::string text_as(const Values& values, unsigned char type) { return text(decode(encode(values, type), type)); }
+inline std::string text_as(const Values& values, unsigned char type) {
+    return text(decode(encode(values, type), type));
+}
 
 // How many values differ (a NaN equals a NaN), for runs too long to compare as text.
 inline long long mismatches(const Values& got, const Values& want) {

@@ -104,7 +104,7 @@ TEST(ValueWindow, SetterTable) {
         {dtDouble, Null, 0, NaN},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << ", setter " << row.setter << ", " << row.value);
+        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << " setter " << row.setter << " " << row.value);
         TempDir dir;
         const double before = row.type == dtBitmask ? 1 - row.stored : 5;  // a mask starts from the other bit
         auto p = holding(dir, row.type, Values(11, before));
