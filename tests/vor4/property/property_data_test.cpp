@@ -77,9 +77,12 @@ TEST(RunRead, ConversionAndResamplingTable) {
             auto p = holding(dir, row.stored, row.values);
             const long long n = static_cast<long long>(row.values.size()), m = row.outputs ? row.outputs : n;
             const size_t size = type_size(type);
-            Bytes tight(size_t(m) * size), spread = encode(Values(size_t(2 * m), 77), type), want = spread;
+            Bytes tight = encode(Values(size_t(m + 2), 77), type), spread = encode(Values(size_t(2 * m), 77), type);
+            Bytes want = spread;
             ASSERT_EQ(p->readRawData(0, n, tight.data(), m, type, 0), 0);
-            EXPECT_EQ(text(decode(tight, type)), text_as(row.expected, type));
+            Values expected = row.expected;
+            expected.insert(expected.end(), {77, 77});  // nothing written past the outputs
+            EXPECT_EQ(text(decode(tight, type)), text_as(expected, type));
             ASSERT_EQ(p->readRawData(0, n, spread.data(), m, type, 2), 0);
             for (size_t k = 0; k < size_t(m); ++k) std::copy_n(&tight[k * size], size, &want[2 * k * size]);
             EXPECT_EQ(spread, want);
@@ -377,6 +380,8 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
     EXPECT_EQ(p->write_any(s, 2, 6, 0), 3);
     EXPECT_EQ(p->write_any(nullptr, 2, dtInteger, 0), 4);
     EXPECT_EQ(p->write_any(s, 0, dtInteger, 0), 0);
+    EXPECT_EQ(p->write_any(nullptr, 0, dtInteger, 0), 0);
+    EXPECT_EQ(p->write_same(nullptr, 0, 2), 0);
     EXPECT_EQ(p->write_same(nullptr, 1), 4);
     EXPECT_EQ(p->write_same(s, -1, 2), 4);
     EXPECT_EQ(p->write_same(s, 1, -2), 4);

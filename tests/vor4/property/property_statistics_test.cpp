@@ -88,6 +88,8 @@ TEST(Statistics, Table) {
          1, 5, 4, 2, 8},
         {"more objects than read", dtSingle, gt1D, {1, 2, 3, 4}, 4, 1, 1, 0, 10, true, 1, 4, 2.5, std::sqrt(5.0 / 3),
          6},
+        {"no rows", dtSingle, gt3D, {1, 2, 3, 4, 5}, 3, 0, 2, 0, 5, false, k_single_max, -k_single_max, 0, 0, 5},
+        {"no columns", dtSingle, gt3D, {1, 2, 3, 4}, 0, 2, 1, 0, 4, false, k_single_max, -k_single_max, 0, 0, 4},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -270,6 +272,7 @@ TEST(Statistics, Validity) {
                                              [&] { ASSERT_TRUE(p->init(true)); }};
     for (int k = 0; k < 4; ++k) {
         p->updateHistogram();
+        p->setValueInt(4, 1);  // outside the property: refused, nothing changes
         ASSERT_TRUE(p->getStatisticSet() && p->getHistogramSet()) << k;
         changes[k]();
         EXPECT_FALSE(p->getStatisticSet() || p->getHistogramSet()) << k;

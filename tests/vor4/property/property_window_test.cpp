@@ -160,6 +160,12 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     p->close();
     EXPECT_EQ(text(file_values(*p, 10)), "1 2 33 99 444 555 606 7 88 9");
 
+    auto clean = holding(dir, dtInteger, ramp(4, 0), gt1D, 1, 1, "clean");  // a clean window is never written back
+    EXPECT_EQ(value_at(*clean, 1), 1);
+    put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger));  // behind the property's back
+    clean->close();
+    EXPECT_EQ(text(file_values(*clean, 4)), "10 11 12 13");
+
     auto m = holding(dir, dtBitmask, Values(16, 0), gt1D, 1, 1, "m");  // the same for bits from write_bit
     m->setValueBool(0, true);
     const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
