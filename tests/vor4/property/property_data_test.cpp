@@ -206,6 +206,12 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
             resampled[size_t(k)] = asRead[size_t(std::min(n - 1, static_cast<long long>(double(k) * n / m + 0.5)))];
         EXPECT_EQ(mismatches(Values(out.begin(), out.end()), resampled), 0) << m << " outputs";
     }
+    // A run one value short of a read piece, reduced: the last piece ends exactly at the last output.
+    Values reduced(1001, 77);
+    ASSERT_EQ(p->readRawData(0, 65535, reduced.data(), 1000, dtDouble, 0), 0);
+    for (long long k = 0; k < 1000; ++k) want[size_t(k)] = asRead[size_t(std::min(65534.0, k * 65.535 + 0.5))];
+    want[1000] = 77;  // nothing written past the outputs
+    EXPECT_EQ(mismatches(reduced, Values(want.begin(), want.begin() + 1001)), 0);
     // Converted from doubles at stride 2, then the own type gathered at stride 3.
     for (long long i = 0; i < 2 * n; ++i) src[size_t(i)] = double(i) + 0.75;
     for (long long i = 0; i < n; ++i) want[size_t(i)] = double(2 * i);
