@@ -31,10 +31,11 @@ TEST(Utf8, BothWaysAndInvalidSequences) {
     EXPECT_EQ(to_utf8(w), "x\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80");
     EXPECT_EQ(from_utf8(to_utf8(w)), w);
     EXPECT_EQ(to_utf8(std::wstring(1, wchar_t(0xD800)) + wchar_t(0x110000)), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    // Each byte of a bad sequence (overlong, surrogate, cut short, past U+10FFFF) becomes U+FFFD.
+    // Each byte of a bad sequence (overlong, either end of the surrogates, cut short, past U+10FFFF) becomes U+FFFD.
     const struct { std::string utf8; std::wstring wide; } rows[] = {
         {"a\xFF" "b", L"a\uFFFDb"}, {"\xC0\x80", L"\uFFFD\uFFFD"}, {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},
-        {"\xE2\x82", L"\uFFFD\uFFFD"}, {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"}, {"\xC3\xA4\xC3", L"ä\uFFFD"},
+        {"\xED\xBF\xBF", L"\uFFFD\uFFFD\uFFFD"}, {"\xE2\x82", L"\uFFFD\uFFFD"}, {"\xC3\xA4\xC3", L"ä\uFFFD"},
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80", L"\u0080\u0800\U00010000"},  // the smallest of each length
     };
     for (const auto& r : rows) EXPECT_EQ(from_utf8(r.utf8), r.wide) << ::testing::PrintToString(r.utf8);
