@@ -11,3 +11,16 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq "${need[@]}"
 fi
+
+# The Python package and its tests: numpy, xarray and Dask come from Debian, without the
+# recommended extras (file-format libraries the package does not use).
+py=()
+for pkg in python3-numpy python3-xarray python3-dask python3-distributed python3-pytest python3-venv python3-setuptools python3-wheel; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || py+=("$pkg")
+done
+if [ ${#py[@]} -gt 0 ]; then
+  echo "installing: ${py[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${py[@]}"
+fi

@@ -9,6 +9,7 @@ jobs=$(nproc)
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DEKX_BUILD_BENCH=ON
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure -j"$jobs"
+bash scripts/python_tests.sh build/release   # the Python package against the Release library
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DEKX_SANITIZE=ON -DEKX_BUILD_BENCH=OFF -DEKX_BUILD_DEMO=OFF
 cmake --build build/sanitize -j"$jobs"
