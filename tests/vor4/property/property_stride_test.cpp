@@ -170,6 +170,8 @@ TEST(PropertyStrides, OverflowingAddressArithmeticGivesFourAndTouchesNothing) {
     void* top = reinterpret_cast<void*>(~uintptr_t(0) - 1);
     EXPECT_EQ(f.p.readRawData(0, 4, top, 4, dtByte, 1), 4);
     EXPECT_EQ(f.p.write_data(0, top, 4, dtByte, 1), 4);
+    long long index[4] = {};
+    EXPECT_EQ(f.p.readRawData_index(0, 1, index, LLONG_MAX, 1, 1), 4);  // an output offset beyond 64 bits
 }
 
 }  // namespace
