@@ -9,6 +9,35 @@
 
 namespace ek::vor {
 
+// The codes by name; `using namespace ek::vor::codes;` brings just these into a file.
+inline namespace codes {
+
+// Data type codes; the code is the value type of a property's data file.
+inline constexpr unsigned char dtSingle = 0;
+inline constexpr unsigned char dtByte = 1;
+inline constexpr unsigned char dtInteger = 2;
+inline constexpr unsigned char dtBitmask = 3;  // one byte per value in memory, one bit in the file
+inline constexpr unsigned char dtDouble = 4;
+
+// Grid type codes.
+inline constexpr unsigned char gtNone = 0;
+inline constexpr unsigned char gt1D = 1;
+inline constexpr unsigned char gt1DCoord = 2;
+inline constexpr unsigned char gt2D = 3;
+inline constexpr unsigned char gt2dCoord = 4;
+inline constexpr unsigned char gt3D = 5;
+inline constexpr unsigned char gt3DCoord = 6;
+inline constexpr unsigned char gt2D_Func1D = 7;
+inline constexpr unsigned char gt2D_Func2D = 8;
+
+// Geometry classes of the grid types (grid_geom_type).
+inline constexpr unsigned char geomNone = 0;
+inline constexpr unsigned char geom1D = 1;
+inline constexpr unsigned char geom2D = 2;
+inline constexpr unsigned char geom3D = 3;
+
+}  // namespace codes
+
 // Name <-> code. Grid type names are matched without regard to letter case; kind and data
 // type names exactly. An unknown name gives 0; an unknown code gives "gtNone" (grid type) or
 // the empty text (kind, data type).

@@ -9,25 +9,16 @@
 
 #include "ek_text.h"
 #include "filesystem/paths.h"
+#include "vor4/property/checked_math.h"
 #include "vor4/property/value_conversion.h"
 #include "vor4/vor_vocabulary.h"
 
+using namespace ek::vor::codes;
+using ek::vor::math::add_sat;
+using ek::vor::math::k_i64_max;
+using ek::vor::math::mul_sat;
+
 namespace {
-
-constexpr long long k_i64_max = std::numeric_limits<long long>::max();
-
-// a * b for non-negative factors, saturating instead of overflowing.
-long long mul_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_mul_overflow(a, b, &r)) return k_i64_max;
-    return r;
-}
-
-long long add_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_add_overflow(a, b, &r)) return k_i64_max;
-    return r;
-}
 
 // Size of the pattern buffer `init` writes from: big enough to keep the writes efficient,
 // small enough to stay bounded whatever the grid's row length.
@@ -131,7 +122,9 @@ void TekVor4PropertyImpl::setNumObjects(long long n) {
         else if (funcLY_ > 0)
             m = add_sat(mul_sat(funcLX_, funcLY_), 1);
     }
-    const long long count = n <= 0 ? 0 : mul_sat(n, m);
+    // Stored as given, also a negative count read from a metadata file: the document reports
+    // the same number, and every data access refuses a range that no count can hold.
+    const long long count = mul_sat(n, m);
     if (count == numObjects_) return;
     retireWindow();
     numObjects_ = count;
@@ -220,15 +213,15 @@ bool TekVor4PropertyImpl::init(bool force) {
     };
 
     long long total = numObjects_;
-    if (gridType_ == 8)
+    if (gridType_ == gt2D_Func2D)
         total = mul_sat(total, add_sat(mul_sat(funcLX_, funcLY_), 1));
-    else if (gridType_ == 7)
+    else if (gridType_ == gt2D_Func1D)
         total = mul_sat(total, add_sat(funcLX_, 1));
     if (total < 0) total = 0;
 
-    const long long size = dataType_ == ek::vor::conv::k_bitmask ? 1 : elemSize_;
+    const long long size = dataType_ == dtBitmask ? 1 : elemSize_;
     long long totalBytes;
-    if (dataType_ == ek::vor::conv::k_bitmask)
+    if (dataType_ == dtBitmask)
         totalBytes = total / 8 + (total % 8 != 0 ? 1 : 0);
     else
         totalBytes = mul_sat(total, size);
@@ -243,16 +236,16 @@ bool TekVor4PropertyImpl::init(bool force) {
         std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[size_t(chunkBytes)]);
         if (!piece) return fail();
         switch (dataType_) {
-            case ek::vor::conv::k_single:
+            case dtSingle:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 4, &nullSingle_, 4);
                 break;
-            case ek::vor::conv::k_integer:
+            case dtInteger:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 4, &nullInt_, 4);
                 break;
-            case ek::vor::conv::k_double:
+            case dtDouble:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 8, &nullDouble_, 8);
                 break;
-            case ek::vor::conv::k_byte: std::memset(piece.get(), nullByte_, size_t(chunkBytes)); break;
+            case dtByte: std::memset(piece.get(), nullByte_, size_t(chunkBytes)); break;
             default: std::memset(piece.get(), 0, size_t(chunkBytes)); break;
         }
         long long written = 0;

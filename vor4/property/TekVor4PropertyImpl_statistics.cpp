@@ -11,6 +11,8 @@
 #include "vor4/property/statistics_scan.h"
 #include "vor4/vor_vocabulary.h"
 
+using namespace ek::vor::codes;
+
 #if defined(_MSC_VER)
 #define EK_STATS_NOINLINE __declspec(noinline)
 #else
@@ -322,12 +324,12 @@ void TekVor4PropertyImpl::saveMetadata(Tek_xml_node* propertiesNode) {
     ek_xnode_add_node_wstr(node, L"DataType", ek::vor::data_type(dataType_).c_str());
     if (!precisionW_.empty()) ek_xnode_add_node_wstr(node, L"Precision", precisionW_.c_str());
 
-    if (gridType_ == 7 || gridType_ == 8) {
+    if (gridType_ == gt2D_Func1D || gridType_ == gt2D_Func2D) {
         ek_xnode_add_node_dbl(node, L"FuncX0", funcX0_);
         ek_xnode_add_node_dbl(node, L"FuncDX", funcDX_);
         ek_xnode_add_node_int64(node, L"FuncLX", funcLX_);
     }
-    if (gridType_ == 8) {
+    if (gridType_ == gt2D_Func2D) {
         ek_xnode_add_node_dbl(node, L"FuncY0", funcY0_);
         ek_xnode_add_node_dbl(node, L"FuncDY", funcDY_);
         ek_xnode_add_node_int64(node, L"FuncLY", funcLY_);
