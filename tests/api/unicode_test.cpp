@@ -45,7 +45,9 @@ fs::path on_disk(const std::wstring& name) { return fs::path(ek::text::to_utf8(n
 std::wstring wide_path(const fs::path& p) { return ek::text::from_utf8(p.string()); }
 
 // What an adapter received, in wide text whichever form delivered it.
-std::wstring fed(const ek::test::Captured& c) { return c.form == 'c' ? ek::text::to_wide(c.narrow) : c.wide; }
+std::wstring fed(const ek::test::Captured& c) {
+    return c.text.rfind("c:", 0) == 0 ? ek::text::to_wide(c.text.substr(2)) : c.wide;
+}
 
 std::set<fs::path> files_in(const fs::path& folder) {
     std::set<fs::path> out;
@@ -83,8 +85,8 @@ TEST_P(Unicode, WidePathsAndNamesReachTheDiskAndComeBack) {
     ASSERT_NE(h, nullptr);
     ASSERT_EQ(ek_vor4_get_prop_count(h), 2u);
     ek::test::Captured name, caption;
-    ek_vor4_get_prop_name_w(h, 1, name.adapter());
-    ek_vor4_get_prop_caption_w(h, 0, caption.adapter());
+    ek_vor4_get_prop_name_w(h, 1, name.adapter);
+    ek_vor4_get_prop_caption_w(h, 0, caption.adapter);
     EXPECT_EQ(fed(name), stem + L"2");
     EXPECT_EQ(fed(caption), L"caption " + stem);
     EXPECT_EQ(ek_vor4_get_prop_name(h, 0), narrow_of(t) + "1");
@@ -107,7 +109,7 @@ TEST_P(Unicode, NarrowTextIsTheHostsEncoding) {
     ek_vor4_set_grid_type(h, 1);
     ASSERT_NE(ek_vor4_prop_add(h, narrow.c_str(), 0, 0, false), nullptr);
     ek::test::Captured wide;
-    ek_vor4_get_prop_name_w(h, 0, wide.adapter());
+    ek_vor4_get_prop_name_w(h, 0, wide.adapter);
     EXPECT_EQ(fed(wide), t.wide);
     EXPECT_EQ(ek_vor4_get_index_by_name(h, narrow.c_str()), 0);
     ek_vor4_file_close(h);
