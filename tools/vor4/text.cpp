@@ -85,8 +85,12 @@ template <class T>
 std::string shortest(T value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    // Plain decimals for the magnitudes of everyday data ("1000000", not "1e+06").
+    const T magnitude = std::fabs(value);
+    const bool plain = magnitude == 0 || (magnitude >= T(1e-4) && magnitude < T(1e15));
+    char buf[512];
+    const auto r = plain ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                         : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, r.ptr);
 }
 
