@@ -58,7 +58,8 @@ int run_check(const std::string& path) {
         }
         TekVor4Property* p = doc.property(i);
         if (ek_vor4_prop_get_histogram_exist(p)) {
-            const std::string text = ek_vor4_prop_get_histogram_hgdiapdata(p);
+            const char* stored = ek_vor4_prop_get_histogram_hgdiapdata(p);
+            const std::string text = stored ? stored : "";
             bool hex = text.size() == 800;
             for (char c : text) hex = hex && ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
             if (!hex) {

@@ -126,7 +126,7 @@ int run_info(const std::string& path, bool json) {
                         ek_vor4_prop_get_temp_status(h, i) ? "yes" : "no", data_text, stats_text});
     }
     if (json) {
-        std::cout << j.dump(2) << "\n";
+        std::cout << j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
         return 0;
     }
 

@@ -124,7 +124,7 @@ int run_stats(const std::string& path, const std::vector<std::string>& names, bo
             print_text(doc, i, p);
         }
     }
-    if (json) std::cout << out.dump(2) << "\n";
+    if (json) std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     return 0;
 }
 
