@@ -2,6 +2,7 @@
 // the files it writes are checked against values derived from the generator below, and its
 // failures against one-line reasons and exit codes.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -462,6 +463,13 @@ TEST_F(Vor4, CheckListsEveryProblem) {
     xml.replace(hist, 8, "0000zz01");
     std::ofstream(doc) << xml;
 
+    // A 3D grid of 30 cells whose object count says 31.
+    make_document(at("cube.xml"), 5);
+    std::string cube = slurp(at("cube.xml"));
+    cube.replace(cube.find("<ObjCount>30<"), 13, "<ObjCount>31<");
+    std::ofstream(at("cube.xml")) << cube;
+    EXPECT_NE(run({"check", at("cube.xml")}).out.find(": the object count 31 differs from the grid's 30 cells"), std::string::npos);
+
     r = run({"check", doc});
     EXPECT_EQ(r.code, 1);
     for (const std::string& problem :
@@ -470,6 +478,36 @@ TEST_F(Vor4, CheckListsEveryProblem) {
           doc + ": property 'P0': histogram text is not 100 groups of 8 upper-case hexadecimal digits", doc + ": 4 problems"}) {
         EXPECT_NE(r.out.find(problem), std::string::npos) << problem << "\n" << r.out;
     }
+}
+
+// What the tool writes to stderr when stderr is a terminal.
+std::string terminal_stderr(const std::vector<std::string>& args) {
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        std::vector<char*> argv = {const_cast<char*>(VOR4_BINARY)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        freopen("/dev/null", "w", stdout);
+        execv(VOR4_BINARY, argv.data());
+        _exit(127);
+    }
+    std::string out;
+    char buf[4096];
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
+    waitpid(pid, nullptr, 0);
+    close(master);
+    return out;
+}
+
+TEST_F(Vor4, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
+    const std::string doc = at("p.xml");
+    make_document(doc, 5);
+    const std::string bar = terminal_stderr({"export", doc, "P0", "-o", at("p.npy")});
+    EXPECT_NE(bar.find("export ["), std::string::npos) << bar;
+    EXPECT_NE(bar.find("100%"), std::string::npos) << bar;
+    EXPECT_EQ(terminal_stderr({"export", doc, "P0", "-o", at("p.npy"), "--quiet"}), "");
+    EXPECT_EQ(run({"export", doc, "P0", "-o", at("p.npy")}).err, "");  // stderr is a file
 }
 
 TEST_F(Vor4, CopyAndRmMoveWholeDocuments) {
