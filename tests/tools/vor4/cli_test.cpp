@@ -392,6 +392,10 @@ TEST_F(Vor4, FailuresNameTheFileAndTheReason) {
     make_document(at("gone.xml"), 3);
     fs::remove(at("gone.P2.property"));
     make_document(at("points.xml"), 4);
+    make_document(at("nox.xml"), 4);
+    TekVor4* d = ek_vor4_file_open_w(W(at("nox.xml")).c_str(), false);
+    ek_vor4_set_xpropindex(d, 7);  // one past the last of its 7 properties
+    ek_vor4_file_close(d);
 
     Holder holder(held, 0);
     const struct { std::vector<std::string> args; int code; std::string message; } rows[] = {
@@ -407,6 +411,7 @@ TEST_F(Vor4, FailuresNameTheFileAndTheReason) {
         {{"cat", at("short.xml"), "P0"}, 1, "short.P0.property: data file holds 7 bytes, the property needs 60"},
         {{"export", at("gone.xml"), "P2", "-o", at("gone.npy")}, 1, "gone.P2.property: data file of property 'P2' not found"},
         {{"export", at("points.xml"), "P0", "-o", at("p.vrt")}, 1, "a gt2dCoord document has no raster form"},
+        {{"export", at("nox.xml"), "P0", "-o", at("nox.csv")}, 1, "the x coordinate property index names no property"},
         {{"cat", held, "P0"}, 1, "held.P0.property: locked by another process"},
         {{"export", held, "P0", "-o", at("held.npy")}, 1, "held.P0.property: locked by another process"},
         {{"stats", held, "--update"}, 1, "held.P0.property: locked by another process"},
@@ -463,12 +468,18 @@ TEST_F(Vor4, CheckListsEveryProblem) {
     xml.replace(hist, 8, "0000zz01");
     std::ofstream(doc) << xml;
 
-    // A 3D grid of 30 cells whose object count says 31.
-    make_document(at("cube.xml"), 5);
-    std::string cube = slurp(at("cube.xml"));
-    cube.replace(cube.find("<ObjCount>30<"), 13, "<ObjCount>31<");
-    std::ofstream(at("cube.xml")) << cube;
-    EXPECT_NE(run({"check", at("cube.xml")}).out.find(": the object count 31 differs from the grid's 30 cells"), std::string::npos);
+    // A 2D grid of 15 cells and a 3D grid of 30 whose object counts say one more.
+    for (const auto& [grid, cells] : {std::pair{3, 15}, std::pair{5, 30}}) {
+        make_document(at("count.xml"), grid);
+        std::string text = slurp(at("count.xml"));
+        const std::string count = "<ObjCount>" + std::to_string(cells) + "<";
+        text.replace(text.find(count), count.size(), "<ObjCount>" + std::to_string(cells + 1) + "<");
+        std::ofstream(at("count.xml")) << text;
+        EXPECT_NE(run({"check", at("count.xml")}).out.find(": the object count " + std::to_string(cells + 1) +
+                                                           " differs from the grid's " + std::to_string(cells) + " cells"),
+                  std::string::npos) << grid;
+        fs::remove(at("count.xml"));
+    }
 
     r = run({"check", doc});
     EXPECT_EQ(r.code, 1);
@@ -508,6 +519,7 @@ TEST_F(Vor4, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     EXPECT_NE(bar.find("100%"), std::string::npos) << bar;
     EXPECT_EQ(terminal_stderr({"export", doc, "P0", "-o", at("p.npy"), "--quiet"}), "");
     EXPECT_EQ(run({"export", doc, "P0", "-o", at("p.npy")}).err, "");  // stderr is a file
+    EXPECT_NE(terminal_stderr({"import", at("q.xml"), "Q", at("p.npy")}).find("import [#"), std::string::npos);
 }
 
 TEST_F(Vor4, CopyAndRmMoveWholeDocuments) {

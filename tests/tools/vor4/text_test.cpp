@@ -31,6 +31,10 @@ TEST(Vor4Text, Utf8ToWideAndBack) {
     }
     EXPECT_EQ(vor4::narrow(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(vor4::narrow(std::wstring(1, static_cast<wchar_t>(0x110000))), "\xEF\xBF\xBD");
+    if constexpr (sizeof(wchar_t) == 4) {  // UTF-32 has no pairs: two surrogates are two errors
+        EXPECT_EQ(vor4::narrow(std::wstring{static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDC00)}),
+                  "\xEF\xBF\xBD\xEF\xBF\xBD");
+    }
 }
 
 TEST(Vor4Text, NumbersReadBackAndStayPlainAtEverydayMagnitudes) {
