@@ -40,3 +40,8 @@ install(FILES ${PROJECT_BINARY_DIR}/ekx_file_vor4Config.cmake ${PROJECT_BINARY_D
 
 configure_file(${PROJECT_SOURCE_DIR}/cmake/ekx_file_vor4.pc.in ${PROJECT_BINARY_DIR}/ekx_file_vor4.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/ekx_file_vor4.pc DESTINATION ${EKX_INSTALL_LIBDIR}/pkgconfig)
+
+# The command-line tool, when it is built: bin/vor4 finds the libraries in lib/.
+if(TARGET vor4)
+  install(TARGETS vor4 RUNTIME DESTINATION bin)
+endif()
