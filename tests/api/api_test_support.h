@@ -1,6 +1,6 @@
-// Helpers of the exported-interface tests: a string adapter that keeps what it is fed, a
-// property that records the arguments it receives, and a document that hands that property out
-// for any index.
+// Helpers of the exported-interface tests: a host's string adapter that keeps what it is fed, a
+// property that writes down every call that reaches it, and a document that hands that property
+// out for any index, so that a test sees whether the exported layer checked the index itself.
 #pragma once
 
 #include <string>
@@ -12,150 +12,96 @@
 
 namespace ek::test {
 
-// A host's adapter: remembers the last text and which form (narrow or wide) delivered it.
-class Captured {
-public:
-    Captured() : adapter_(ek_string_adp_create(&on_narrow, &on_wide, this)) {}
-    ~Captured() { ek_string_adp_destroy(adapter_); }
-    Captured(const Captured&) = delete;
-    Captured& operator=(const Captured&) = delete;
-
-    Tek_string_adapter* adapter() const { return adapter_; }
-    int feeds = 0;
-    std::string narrow;
+// The last text fed, prefixed by its form: "c:" narrow, "w:" wide (ASCII kept), "" nothing.
+struct Captured {
+    Tek_string_adapter* adapter = ek_string_adp_create(&fedNarrow, &fedWide, this);
+    std::string text;
     std::wstring wide;
-    char form = '-';  // 'c' narrow, 'w' wide, '-' nothing fed
-
-private:
-    static void on_narrow(const char* text, void* self) {
+    int feeds = 0;
+    Captured() = default;
+    Captured(const Captured&) = delete;
+    ~Captured() { ek_string_adp_destroy(adapter); }
+    static void fedNarrow(const char* t, void* self) {
         auto* c = static_cast<Captured*>(self);
-        ++c->feeds;
-        c->narrow = text ? text : "";
-        c->form = 'c';
+        c->text = std::string("c:") + t, ++c->feeds;
     }
-    static void on_wide(const wchar_t* text, void* self) {
+    static void fedWide(const wchar_t* t, void* self) {
         auto* c = static_cast<Captured*>(self);
-        ++c->feeds;
-        c->wide = text ? text : L"";
-        c->form = 'w';
+        c->wide = t, c->text = "w:" + std::string(c->wide.begin(), c->wide.end()), ++c->feeds;
     }
-    Tek_string_adapter* adapter_;
 };
 
-// One call as the recording property saw it.
-struct Call {
-    std::string op;
-    std::vector<long long> args;
-    const void* data = nullptr;
-    unsigned char type = 0;
-};
-
-// Records the data operations it receives and answers with the values set in its fields. It is
-// never given a data file.
+// Logs every call as "op arg arg ...", with "buf" for the data pointer when it is `buffer`, and
+// answers with the values of its fields. It is never given a data file.
 class RecordingProperty : public TekVor4PropertyImpl {
 public:
     using ll = long long;
     RecordingProperty() : TekVor4PropertyImpl(std::wstring(L"/nonexistent-ekx-folder/recording.property"), true) {}
-
-    std::vector<Call> calls;
+    std::vector<std::string> log;
+    const void* buffer = nullptr;
     int result = 0;
     ll objects = 0, block = 0, valid = 0, missing = 0, bins = 0, funcL = 0;
 
-    int readRawData(ll start, ll count, void* dst, ll dstCount, unsigned char dstType, ll dstStride) override {
-        calls.push_back({"read", {start, count, dstCount, dstStride}, dst, dstType});
+    template <class... A>
+    int rec(const char* op, const void* data, A... args) {
+        std::string call = op;
+        for (ll v : {static_cast<ll>(args)...}) (call += ' ') += std::to_string(v);
+        log.push_back(data ? call + (data == buffer ? " buf" : " other") : call);
         return result;
     }
-    int readData2D(ll x0, ll y0, ll w, ll h, void* dst, ll dstW, ll dstH, unsigned char dstType, ll dstStride,
-                   ll dstRowStride) override {
-        calls.push_back({"read2d", {x0, y0, w, h, dstW, dstH, dstStride, dstRowStride}, dst, dstType});
-        return result;
+    int readRawData(ll a, ll b, void* dst, ll c, unsigned char t, ll d) override {
+        return rec("read", dst, a, b, c, t, d);
     }
-    int readData3D(ll x0, ll y0, ll z0, ll w, ll h, ll d, void* dst, ll dstW, ll dstH, ll dstD, unsigned char dstType,
-                   ll dstStride, ll dstRowStride, ll dstSliceStride) override {
-        calls.push_back({"read3d", {x0, y0, z0, w, h, d, dstW, dstH, dstD, dstStride, dstRowStride, dstSliceStride},
-                         dst, dstType});
-        return result;
+    int readData2D(ll a, ll b, ll c, ll d, void* dst, ll e, ll f, unsigned char t, ll g, ll h) override {
+        return rec("read2d", dst, a, b, c, d, e, f, t, g, h);
     }
-    int write_data(ll start, const void* src, ll count, unsigned char srcType, ll srcStride) override {
-        calls.push_back({"write", {start, count, srcStride}, src, srcType});
-        return result;
+    int readData3D(ll a, ll b, ll c, ll d, ll e, ll f, void* dst, ll g, ll h, ll i, unsigned char t, ll j, ll k,
+                   ll l) override {
+        return rec("read3d", dst, a, b, c, d, e, f, g, h, i, t, j, k, l);
     }
-    int write_data2d(ll x0, ll y0, const void* src, ll w, ll h, unsigned char srcType, ll srcStride,
-                     ll srcRowStride) override {
-        calls.push_back({"write2d", {x0, y0, w, h, srcStride, srcRowStride}, src, srcType});
-        return result;
+    int write_data(ll a, const void* src, ll b, unsigned char t, ll c) override {
+        return rec("write", src, a, b, t, c);
     }
-    int write_data3d(ll x0, ll y0, ll z0, const void* src, ll w, ll h, ll d, unsigned char srcType, ll srcStride,
-                     ll srcRowStride, ll srcSliceStride) override {
-        calls.push_back({"write3d", {x0, y0, z0, w, h, d, srcStride, srcRowStride, srcSliceStride}, src, srcType});
-        return result;
+    int write_data2d(ll a, ll b, const void* src, ll c, ll d, unsigned char t, ll e, ll f) override {
+        return rec("write2d", src, a, b, c, d, t, e, f);
     }
-    bool getValueByte(ll index, unsigned char& out) override { return got("getByte", index, out, (unsigned char)200); }
-    bool getValueInt(ll index, int& out) override { return got("getInt", index, out, -7); }
-    bool getValueSingle(ll index, float& out) override { return got("getSingle", index, out, 2.5f); }
-    bool getValueDouble(ll index, double& out) override { return got("getDouble", index, out, -1.25); }
-    void setValueByte(ll index, unsigned char) override { calls.push_back({"setByte", {index}}); }
-    void setValueInt(ll index, int) override { calls.push_back({"setInt", {index}}); }
-    void setValueSingle(ll index, float) override { calls.push_back({"setSingle", {index}}); }
-    void setValueDouble(ll index, double) override { calls.push_back({"setDouble", {index}}); }
-    void setValueNull(ll index) override { calls.push_back({"setNull", {index}}); }
+    int write_data3d(ll a, ll b, ll c, const void* src, ll d, ll e, ll f, unsigned char t, ll g, ll h, ll i) override {
+        return rec("write3d", src, a, b, c, d, e, f, t, g, h, i);
+    }
+    bool getValueByte(ll i, unsigned char& out) override { return out = 200, rec("getByte", nullptr, i), true; }
+    bool getValueInt(ll i, int& out) override { return out = -7, rec("getInt", nullptr, i), true; }
+    bool getValueSingle(ll i, float& out) override { return out = 2.5f, rec("getSingle", nullptr, i), true; }
+    bool getValueDouble(ll i, double& out) override { return out = -1.25, rec("getDouble", nullptr, i), true; }
+    void setValueByte(ll i, unsigned char v) override { rec("setByte", nullptr, i, v); }
+    void setValueInt(ll i, int v) override { rec("setInt", nullptr, i, v); }
+    void setValueSingle(ll i, float v) override { rec("setSingle", nullptr, i, v); }
+    void setValueDouble(ll i, double v) override { rec("setDouble", nullptr, i, v); }
+    void setValueNull(ll i) override { rec("setNull", nullptr, i); }
     ll getNumObjects() const override { return objects; }
     void getBlockSize(ll* out) const override { *out = block; }
     ll getDfValsCount() const override { return valid; }
     ll getDfIndefCount() const override { return missing; }
     ll getHgCount() const override { return bins; }
     ll getFuncLX() const override { return funcL; }
-    ll getFuncLY() const override { return funcL; }
-    ll getFuncLZ() const override { return funcL; }
-
-    const Call& last() const { return calls.back(); }
-
-private:
-    template <class T>
-    bool got(const char* op, ll index, T& out, T value) {
-        calls.push_back({op, {index}});
-        out = value;
-        return true;
-    }
+    ll getFuncLY() const override { return funcL + 1; }
+    ll getFuncLZ() const override { return funcL + 2; }
 };
 
-// A document that reports `count` properties and hands out `handout` for every index asked,
-// so that a test can see whether the exported layer checked the index itself. It also records
-// the arguments of the index reads.
+// Reports `count` properties and the given sizes, and hands out `handout` for every index.
 class ProbeDocument : public TekVor4Impl {
 public:
     using ll = long long;
     unsigned int count = 2;
     TekVor4Property* handout = nullptr;
-    int getPropertyCalls = 0;
-    std::vector<Call> calls;
+    int fetched = 0;
     ll sizes[3] = {1, 1, 1};
 
     unsigned int getNumProps() override { return count; }
-    TekVor4Property* getProperty(unsigned int) override {
-        ++getPropertyCalls;
-        return handout;
-    }
-    void getDimensions64(ll* out) override {
-        for (int k = 0; k < 3; ++k) out[k] = sizes[k];
-    }
+    TekVor4Property* getProperty(unsigned int) override { return ++fetched, handout; }
+    void getDimensions64(ll* out) override { std::copy(sizes, sizes + 3, out); }
     ll getSizeX() override { return sizes[0]; }
     ll getSizeY() override { return sizes[1]; }
     ll getSizeZ() override { return sizes[2]; }
-    int read_index(ll start, ll count_, ll* dst, ll dstOffset, ll dstCount, ll step) override {
-        calls.push_back({"read_index", {start, count_, dstOffset, dstCount, step}, dst});
-        return 0;
-    }
-    int read_index2d(ll x0, ll y0, ll w, ll h, ll* dst, ll dstW, ll dstH, ll step, ll dstRowStride) override {
-        calls.push_back({"read_index2d", {x0, y0, w, h, dstW, dstH, step, dstRowStride}, dst});
-        return 0;
-    }
-    int read_index3d(ll x0, ll y0, ll z0, ll w, ll h, ll d, ll* dst, ll dstW, ll dstH, ll dstD, ll step,
-                     ll dstRowStride, ll dstSliceStride) override {
-        calls.push_back(
-            {"read_index3d", {x0, y0, z0, w, h, d, dstW, dstH, dstD, step, dstRowStride, dstSliceStride}, dst});
-        return 0;
-    }
 };
 
 }  // namespace ek::test

@@ -1,9 +1,9 @@
-// The observable base object: extras by name, and update events grouped between an outermost
-// begin_update() and its end_update().
+// The observable base object: update events grouped between an outermost begin_update() and its
+// end_update(), another object's queue passed on under a key, searching a queue, and extras.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
+#include <cctype>
+#include <sstream>
 
 #include "base/Tek_extensible_obj.h"
 #include "base/event_log.h"
@@ -11,279 +11,150 @@
 namespace {
 
 using ek::test::EventLog;
+using O = Tek_extensible_obj;
 
-struct Observed : ::testing::Test {
-    Tek_extensible_obj object;
-    EventLog log{object.get_update_event_channel()};
-};
-
-TEST_F(Observed, KeysCollectedInOneUpdateAreSentAsOneEvent) {
-    EXPECT_EQ(object.begin_update(), 1u);
-    object.broadcast_update_event(5);
-    object.broadcast_update_event("depth");
-    object.broadcast_update_event(5);  // a key already collected is not repeated
-    EXPECT_EQ(log.text(), "B") << "only the begin-update event goes out while the update is open";
-    object.end_update();
-    EXPECT_EQ(log.text(), "B U{5,depth} E");
-    EXPECT_EQ(object.update_depth(), 0u);
+// Plays a script on an object: b begin (returns the new depth), e end, u change without key,
+// k<int> or k<name> change under a key, x<id> plain event, X<id> plain event with data.
+void play(O& o, const std::string& script) {
+    std::istringstream in(script);
+    for (std::string t; in >> t;) {
+        const std::string arg = t.substr(1);
+        Tek_tuple data;
+        const unsigned int next = o.update_depth() + 1;
+        if (t == "b") EXPECT_EQ(o.begin_update(), next) << "the new depth";
+        else if (t == "e") o.end_update();
+        else if (t == "u") o.broadcast_update_event();
+        else if (t[0] == 'k' && std::isdigit(arg[0])) o.broadcast_update_event(std::stoi(arg));
+        else if (t[0] == 'k') o.broadcast_update_event(arg.c_str());
+        else if (t[0] == 'x') o.broadcast_event(std::stoi(arg));
+        else tuple_init(&data), tuple_resize(&data, 1), o.broadcast_event(std::stoi(arg), data), tuple_clear(&data);
+    }
 }
 
-TEST_F(Observed, NestedBracketsSendOnlyAtTheOutermostEnd) {
-    object.begin_update();
-    EXPECT_EQ(object.begin_update(), 2u);
-    object.broadcast_update_event(1);
-    object.end_update();
-    EXPECT_EQ(log.text(), "B");
-    object.end_update();
-    EXPECT_EQ(log.text(), "B U{1} E");
+TEST(ExtensibleObj, UpdatesAreGroupedByTheOutermostBracket) {
+    struct Row { const char* script; const char* events; unsigned int depth; };
+    const Row rows[] = {{"b k5 kdepth k5", "B", 1},  // only the begin-update goes out while open
+                        {"b k5 kdepth k5 e", "B U{5,depth} E", 0},  // a key collected twice is named once
+                        {"b b k1 e", "B", 1},
+                        {"b b k1 e e", "B U{1} E", 0},
+                        {"b e", "B E", 0},
+                        {"e e", "", 0},
+                        {"e e b e", "B E", 0},  // an unbalanced end leaves the next bracket intact
+                        {"k3 kname u", "U{3} U{name} U{}", 0},  // outside a bracket: at once, each on its own
+                        {"b k3 u e", "B U{} E", 0},  // a change without key stands for any change
+                        {"b x77 X78", "B X77 X78", 1},  // plain events go out at once
+                        {"b x77 X78 e", "B X77 X78 E", 0}};
+    for (const Row& r : rows) {
+        O object;
+        EventLog log(object.get_update_event_channel());
+        play(object, r.script);
+        EXPECT_EQ(log.text(), r.events) << r.script;
+        EXPECT_EQ(object.update_depth(), r.depth) << r.script;
+    }
 }
 
-TEST_F(Observed, AnEmptyBracketSendsBeginAndEndOnly) {
-    object.begin_update();
-    object.end_update();
-    EXPECT_EQ(log.text(), "B E");
-}
-
-TEST_F(Observed, EndUpdateOutsideAnUpdateDoesNothing) {
-    object.end_update();
-    object.end_update();
-    EXPECT_TRUE(log.events().empty());
-    EXPECT_EQ(object.update_depth(), 0u);
-    object.begin_update();
-    object.end_update();
-    EXPECT_EQ(log.text(), "B E") << "an unbalanced end leaves the next bracket intact";
-}
-
-TEST_F(Observed, ChangesOutsideAnUpdateGoOutAtOnceEachOnItsOwn) {
-    object.broadcast_update_event(3);
-    object.broadcast_update_event("name");
-    object.broadcast_update_event();
-    EXPECT_EQ(log.text(), "U{3} U{name} U{}");
-}
-
-TEST_F(Observed, AChangeWithoutKeyInsideAnUpdateResetsTheCollectedKeys) {
-    object.begin_update();
-    object.broadcast_update_event(3);
-    object.broadcast_update_event();
-    object.end_update();
-    EXPECT_EQ(log.text(), "B U{} E") << "an update naming no key stands for any change";
-}
-
-TEST_F(Observed, BroadcastEventIsSentAtOnceEvenInsideAnUpdate) {
-    object.begin_update();
-    object.broadcast_event(77);
-    Tek_tuple data;
-    tuple_init(&data);
-    tuple_resize(&data, 1);
-    any_assign_integer(tuple_get(&data, 0), 9);
-    object.broadcast_event(78, data);
-    tuple_clear(&data);
-    EXPECT_EQ(log.text(), "B X77 X78");
-    object.end_update();
-    EXPECT_EQ(log.text(), "B X77 X78 E") << "nothing was collected, so no update event";
-}
-
-TEST_F(Observed, ASubscriberMayStartANewGroupWhileTheCollectedEventIsDelivered) {
-    struct Nested {
-        static void cb(Tek_table* queue, void* client) {
-            auto* o = static_cast<Tek_extensible_obj*>(client);
-            if (ek_event_queue_get_update_event(queue, 0) && o->update_depth() == 0) {
-                o->begin_update();
-                o->end_update();
-            }
-        }
+TEST(ExtensibleObj, ASubscriberMayStartANewGroupWhileTheCollectedEventIsDelivered) {
+    O object;
+    EventLog log(object.get_update_event_channel());
+    auto nested = [](Tek_table* queue, void* o) {
+        if (ek_event_queue_get_update_event(queue, 0) && !static_cast<O*>(o)->update_depth()) play(*(O*)o, "b e");
     };
-    ek_event_channel_add_client(object.get_update_event_channel(), &Nested::cb, &object);
-    object.begin_update();
-    object.broadcast_update_event(1);
-    object.end_update();
-    ek_event_channel_del_client(object.get_update_event_channel(), &Nested::cb, &object);
+    ek_event_channel_add_client(object.get_update_event_channel(), nested, &object);
+    play(object, "b k1 e");
+    ek_event_channel_del_client(object.get_update_event_channel(), nested, &object);
     EXPECT_EQ(log.text(), "B U{1} B E E");
-    EXPECT_EQ(object.update_depth(), 0u);
 }
 
-// --- extras ---------------------------------------------------------------------------------------
-
-TEST(Extras, AMissingExtraIsAddedEmptyAndFoundAgain) {
-    Tek_extensible_obj o;
-    EXPECT_EQ(table_get_size(o.get_table_extra()), 0u);
-    Tek_any* first = o.get_extra("colour");
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(any_get_kind(first), EK_ANY_EMPTY);
-    EXPECT_EQ(table_get_size(o.get_table_extra()), 1u);
-    any_assign_integer(first, 42);
-    Tek_any* again = o.get_extra("colour");
-    EXPECT_EQ(any_get_integer(again), 42);
-    EXPECT_EQ(table_get_size(o.get_table_extra()), 1u) << "the second request finds the same row";
-    EXPECT_EQ(any_get_kind(o.get_extra("Colour")), EK_ANY_EMPTY) << "names compare case-sensitively";
-    EXPECT_EQ(table_get_size(o.get_table_extra()), 2u);
-}
-
-TEST(Extras, SetExtraCopiesTheValueUnderItsName) {
-    Tek_extensible_obj o;
-    Tek_any value;
-    any_init(&value);
-    any_assign_string(&value, "red");
-    o.set_extra("colour", &value);
-    any_assign_string(&value, "blue");  // the object holds its own copy
-    EXPECT_STREQ(any_get_string(o.get_extra("colour")), "red");
-    o.set_extra("colour", &value);
-    EXPECT_STREQ(any_get_string(o.get_extra("colour")), "blue");
-    EXPECT_EQ(table_get_size(o.get_table_extra()), 1u);
-    any_clear(&value);
-}
-
-TEST(Extras, AssignAndEqualCompareTheExtrasTables) {
-    Tek_extensible_obj a, b;
-    EXPECT_TRUE(a.equal(&b));
-    any_assign_double(a.get_extra("x"), 1.5);
-    EXPECT_FALSE(a.equal(&b));
-    b.assign(&a);
-    EXPECT_TRUE(a.equal(&b));
-    EXPECT_DOUBLE_EQ(any_get_double(b.get_extra("x")), 1.5);
-
-    Tek_extensible_obj c;
-    any_assign_integer(c.get_extra("y"), 2);
-    a.set_table_extra(*c.get_table_extra());
-    EXPECT_TRUE(a.equal(&c)) << "set_table_extra replaces every extra";
-    EXPECT_EQ(any_get_kind(a.get_extra("x")), EK_ANY_EMPTY);
-
-    Tek_basic_obj plain;
-    EXPECT_FALSE(a.equal(&plain));
-    EXPECT_FALSE(a.equal(nullptr));
-    a.assign(&plain);  // not an extensible object: nothing to take
-    a.assign(nullptr);
-    EXPECT_EQ(any_get_integer(a.get_extra("y")), 2);
-}
-
-TEST(Extras, ANullNameIsTheEmptyName) {
-    Tek_extensible_obj o;
-    any_assign_integer(o.get_extra(nullptr), 4);
-    EXPECT_EQ(any_get_integer(o.get_extra("")), 4);
-}
-
-// --- re-broadcasting another object's queue ---------------------------------------------------
-
-// Forwards every queue of a source object to a target under the integer key 7 or the string
-// key "src".
+// Forwards every queue of a source to a target under the integer key 7 or the string key "src".
 struct Relay {
-    Tek_extensible_obj* target;
+    O* target;
     bool byName;
     static void cb(Tek_table* queue, void* client) {
         auto* r = static_cast<Relay*>(client);
-        if (r->byName) r->target->broadcast_update_event("src", *queue);
-        else r->target->broadcast_update_event(7, *queue);
+        r->byName ? r->target->broadcast_update_event("src", *queue) : r->target->broadcast_update_event(7, *queue);
     }
 };
 
-TEST(Rebroadcast, AnIdleTargetPassesEachEventOnUnderTheKey) {
-    Tek_extensible_obj source, target;
-    EventLog log(target.get_update_event_channel());
-    Relay relay{&target, false};
-    ek_event_channel_add_client(source.get_update_event_channel(), &Relay::cb, &relay);
-    source.begin_update();
-    source.broadcast_update_event(1);
-    source.broadcast_update_event("a");
-    source.end_update();
-    EXPECT_EQ(log.text(), "B U{7[1,a]} E");
-    ek_event_channel_del_client(source.get_update_event_channel(), &Relay::cb, &relay);
+TEST(ExtensibleObj, AnotherObjectsQueueIsPassedOnUnderAKey) {
+    struct Row { bool byName; const char *target, *source, *targetAfter, *events; };
+    const Row rows[] = {{false, "", "b k1 ka e", "", "B U{7[1,a]} E"},  // an idle target sends at once
+                        {true, "b k2", "k1 k3 b e", "e", "B U{2,src[1,3]} E"},  // a target inside merges
+                        {false, "", "x5", "", ""},  // a queue without update events: no update
+                        {true, "", "b e", "", "B E"}};
+    for (const Row& r : rows) {
+        O source, target;
+        EventLog log(target.get_update_event_channel());
+        Relay relay{&target, r.byName};
+        ek_event_channel_add_client(source.get_update_event_channel(), &Relay::cb, &relay);
+        play(target, r.target), play(source, r.source), play(target, r.targetAfter);
+        EXPECT_EQ(log.text(), r.events) << r.source;
+        ek_event_channel_del_client(source.get_update_event_channel(), &Relay::cb, &relay);
+    }
 }
 
-TEST(Rebroadcast, ATargetInsideAnUpdateMergesTheQueuesIntoItsPendingEvent) {
-    Tek_extensible_obj source, target;
-    EventLog log(target.get_update_event_channel());
-    Relay relay{&target, true};
-    ek_event_channel_add_client(source.get_update_event_channel(), &Relay::cb, &relay);
-    target.begin_update();
-    target.broadcast_update_event(2);
-    source.broadcast_update_event(1);
-    source.broadcast_update_event(3);
-    source.begin_update();
-    source.end_update();  // begin and end only: nothing to merge
-    EXPECT_EQ(log.text(), "B");
-    target.end_update();
-    EXPECT_EQ(log.text(), "B U{2,src[1,3]} E");
-    ek_event_channel_del_client(source.get_update_event_channel(), &Relay::cb, &relay);
+TEST(ExtensibleObj, FindUpdateNeedsEveryKeyOfTheList) {
+    // The queues a subscriber receives for an update keyed 5 and "depth", for one without
+    // details, and for a begin-update.
+    Tek_table* queues[3] = {table_create(), table_create(), table_create()};
+    for (int k = 0; k < 3; ++k) {
+        O o;
+        auto keep = [](Tek_table* queue, void* copy) { table_assign(static_cast<Tek_table*>(copy), queue); };
+        ek_event_channel_add_client(o.get_update_event_channel(), keep, queues[k]);
+        Tek_tuple event;
+        k == 2 ? ek_begin_update_event_init(&event) : ek_update_event_init(&event);
+        if (k == 0) ek_update_event_add_prop_integer(&event, 5), ek_update_event_add_prop_string(&event, "depth");
+        ek_event_channel_broadcast(o.get_update_event_channel(), &event);
+        tuple_clear(&event);
+    }
+    Tek_any five, eight;
+    any_init(&five), any_init(&eight), any_assign_integer(&five, 5), any_assign_integer(&eight, 8);
+    const int S = O::k_key_string, I = O::k_key_integer, END = O::k_key_end;
+    Tek_table *keyed = queues[0], *bare = queues[1];
+    const std::tuple<const char*, bool, bool> rows[] = {
+        {"integer", O::find_update(keyed, I, 5, END, nullptr), true},
+        {"string", O::find_update(keyed, S, "depth", END, nullptr), true},
+        {"both", O::find_update(keyed, I, 5, S, "depth", END, nullptr), true},
+        {"other integer", O::find_update(keyed, I, 6, END, nullptr), false},
+        {"second of two missing", O::find_update(keyed, I, 5, S, "Depth", END, nullptr), false},
+        {"first of two missing", O::find_update(keyed, S, "x", I, 5, END, nullptr), false},
+        {"empty list", O::find_update(keyed, END, nullptr), false},
+        {"generic key", O::find_update(keyed, END, &five, END, nullptr), true},
+        {"other generic key", O::find_update(keyed, END, &eight, END, nullptr), false},
+        {"no details, a key", O::find_update(bare, I, 123, END, nullptr), true},
+        {"no details, empty list", O::find_update(bare, END, nullptr), true},
+        {"no update event", O::find_update(queues[2], END, nullptr), false},
+        {"null queue", O::find_update(nullptr, I, 1, END, nullptr), false}};
+    for (const auto& [name, found, expected] : rows) EXPECT_EQ(found, expected) << name;
+    any_clear(&five), any_clear(&eight);
+    for (Tek_table* q : queues) table_destroy(q);
 }
 
-TEST(Rebroadcast, AQueueWithoutUpdateEventsSendsNoUpdate) {
-    Tek_extensible_obj source, target;
-    EventLog log(target.get_update_event_channel());
-    Relay relay{&target, false};
-    ek_event_channel_add_client(source.get_update_event_channel(), &Relay::cb, &relay);
-    source.broadcast_event(5);
-    EXPECT_TRUE(log.events().empty());
-    ek_event_channel_del_client(source.get_update_event_channel(), &Relay::cb, &relay);
-}
-
-// --- searching a queue ------------------------------------------------------------------------
-
-// Keeps a copy of the last queue delivered on a channel.
-struct QueueCopy {
-    Tek_table* queue = table_create();
-    ~QueueCopy() { table_destroy(queue); }
-    static void cb(Tek_table* q, void* client) { table_assign(static_cast<QueueCopy*>(client)->queue, q); }
-};
-
-// The queue a subscriber receives for one event.
-std::unique_ptr<QueueCopy> queue_of(const Tek_tuple& event) {
-    auto copy = std::make_unique<QueueCopy>();
-    Tek_event_channel* channel = ek_event_channel_create();
-    ek_event_channel_add_client(channel, &QueueCopy::cb, copy.get());
-    ek_event_channel_broadcast(channel, &event);
-    ek_event_channel_destroy(channel);
-    return copy;
-}
-
-TEST(FindUpdate, EveryKeyOfTheListMustBeNamed) {
-    Tek_tuple event;
-    tuple_init(&event);
-    ek_update_event_init(&event);
-    ek_update_event_add_prop_integer(&event, 5);
-    ek_update_event_add_prop_string(&event, "depth");
-    auto q = queue_of(event);
-    ek_update_event_clear(&event);
-    tuple_clear(&event);
-
-    using O = Tek_extensible_obj;
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_integer, 5, O::k_key_end, nullptr));
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_string, "depth", O::k_key_end, nullptr));
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_integer, 5, O::k_key_string, "depth", O::k_key_end, nullptr));
-    EXPECT_FALSE(O::find_update(q->queue, O::k_key_integer, 6, O::k_key_end, nullptr));
-    EXPECT_FALSE(O::find_update(q->queue, O::k_key_integer, 5, O::k_key_string, "Depth", O::k_key_end, nullptr));
-    EXPECT_FALSE(O::find_update(q->queue, O::k_key_end, nullptr)) << "an empty list matches only events without details";
-
-    Tek_any generic;
-    any_init(&generic);
-    any_assign_integer(&generic, 5);
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_end, &generic, O::k_key_end, nullptr));
-    any_assign_integer(&generic, 8);
-    EXPECT_FALSE(O::find_update(q->queue, O::k_key_end, &generic, O::k_key_end, nullptr));
-    any_clear(&generic);
-}
-
-TEST(FindUpdate, AnEventWithoutDetailsMatchesEverySearch) {
-    Tek_tuple event;
-    tuple_init(&event);
-    ek_update_event_init(&event);
-    auto q = queue_of(event);
-    ek_update_event_clear(&event);
-    tuple_clear(&event);
-    using O = Tek_extensible_obj;
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_integer, 123, O::k_key_end, nullptr));
-    EXPECT_TRUE(O::find_update(q->queue, O::k_key_end, nullptr));
-}
-
-TEST(FindUpdate, QueuesWithoutUpdateEventsAndNullQueuesMatchNothing) {
-    Tek_tuple event;
-    tuple_init(&event);
-    ek_begin_update_event_init(&event);
-    auto q = queue_of(event);
-    ek_begin_update_event_clear(&event);
-    tuple_clear(&event);
-    using O = Tek_extensible_obj;
-    EXPECT_FALSE(O::find_update(q->queue, O::k_key_end, nullptr));
-    EXPECT_FALSE(O::find_update(nullptr, O::k_key_integer, 1, O::k_key_end, nullptr));
+TEST(ExtensibleObj, ExtrasByName) {
+    O a, b, c;
+    EXPECT_EQ(any_get_kind(a.get_extra("colour")), EK_ANY_EMPTY) << "a missing extra is added empty";
+    any_assign_integer(a.get_extra("colour"), 42);
+    EXPECT_EQ(any_get_integer(a.get_extra("colour")), 42) << "and found again";
+    EXPECT_EQ(any_get_kind(a.get_extra("Colour")), EK_ANY_EMPTY) << "names compare case-sensitively";
+    any_assign_integer(a.get_extra(nullptr), 4);
+    EXPECT_EQ(any_get_integer(a.get_extra("")), 4) << "a null name is the empty name";
+    EXPECT_EQ(table_get_size(a.get_table_extra()), 3u);
+    Tek_any value;
+    any_init(&value), any_assign_string(&value, "red"), b.set_extra("colour", &value);
+    any_assign_string(&value, "blue");
+    EXPECT_STREQ(any_get_string(b.get_extra("colour")), "red") << "the object keeps its own copy";
+    b.set_extra("colour", &value), any_clear(&value);
+    EXPECT_STREQ(any_get_string(b.get_extra("colour")), "blue");
+    EXPECT_EQ(table_get_size(b.get_table_extra()), 1u);
+    EXPECT_FALSE(a.equal(&b));
+    b.assign(&a);
+    EXPECT_TRUE(a.equal(&b) && any_get_integer(b.get_extra("colour")) == 42);
+    any_assign_double(c.get_extra("y"), 2.5);
+    a.set_table_extra(*c.get_table_extra());
+    EXPECT_TRUE(a.equal(&c)) << "set_table_extra replaces every extra";
+    Tek_basic_obj plain;
+    EXPECT_FALSE(a.equal(&plain) || a.equal(nullptr));
+    a.assign(&plain), a.assign(nullptr);  // nothing to take
+    EXPECT_EQ(any_get_double(a.get_extra("y")), 2.5);
 }
 
 }  // namespace

@@ -1,286 +1,195 @@
-// File tests, copies, moves, deletions and folders against a real temporary folder.
+// File tests, copies, moves, deletions, folder listings and folder trees against real folders.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
-#include <utime.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "filesystem/fileio.h"
 #include "filesystem/paths.h"
+#include "support/suite_files.h"
 #include "support/temp_dir.h"
 
 namespace fs = ek::filesystem;
+namespace sfs = std::filesystem;
+using W = std::wstring;
+using namespace ek::test;
 
 namespace {
 
-void write_text(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string read_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void set_mtime(const std::string& path, time_t t) {
-    struct utimbuf times{t, t};
-    ASSERT_EQ(::utime(path.c_str(), &times), 0);
-}
-
-// Names in the folder other than the test's own files (a copy must leave no scraps behind).
-size_t entry_count(const std::filesystem::path& dir) {
-    size_t n = 0;
-    for (auto it = std::filesystem::directory_iterator(dir); it != std::filesystem::directory_iterator(); ++it) ++n;
-    return n;
-}
-
-}  // namespace
-
-TEST(PathFs, TestsOnFilesFoldersAndMissingPaths) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("f.txt"), "12345");
-    std::filesystem::create_directory(dir.path() / "sub");
-
-    EXPECT_TRUE(fs::is_file(dir.file("f.txt")));
-    EXPECT_TRUE(fs::path_exist(dir.file("f.txt")));
-    EXPECT_FALSE(fs::is_directory(dir.file("f.txt")));
-    EXPECT_FALSE(fs::is_file(dir.file("sub")));
-    EXPECT_TRUE(fs::path_exist(dir.file("sub")));
-    EXPECT_TRUE(fs::is_directory(dir.file("sub")));
-
-    for (const std::wstring& missing : {dir.file("none"), dir.file("none/x"), std::wstring(),
-                                        dir.file("f.txt/x"), dir.file("f.txt") + std::wstring(1, L'\0') + L"x"}) {
-        EXPECT_FALSE(fs::is_file(missing));
-        EXPECT_EQ(fs::file_mtime(missing), 0);
-        EXPECT_EQ(fs::file_size(missing), 0u);
-        EXPECT_FALSE(fs::file_readable(missing));
-        EXPECT_FALSE(fs::file_writable(missing));
-        EXPECT_FALSE(fs::remove_file(missing));
-    }
-    EXPECT_FALSE(fs::path_exist(dir.file("none")));
-    EXPECT_FALSE(fs::path_exist(L""));
-    EXPECT_FALSE(fs::is_directory(L""));
-}
-
-TEST(PathFs, BackslashesReachTheSystemAsSlashes) {
-    ek::test::TempDir dir;
-    std::filesystem::create_directory(dir.path() / "sub");
-    write_text(dir.narrow("sub/f.txt"), "x");
-    std::wstring mixed = dir.file("sub") + L"\\f.txt";
-    EXPECT_TRUE(fs::is_file(mixed));
-    EXPECT_TRUE(fs::file_readable(mixed));
-    EXPECT_TRUE(fs::remove_file(mixed));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "sub" / "f.txt"));
-}
-
-TEST(PathFs, NonAsciiNamesAreUtf8OnDisk) {
-    ek::test::TempDir dir;
-    const std::wstring name = fs::combine(dir.path().wstring(), L"Глубина.property");
+TEST(PathFs, QueriesOnEachKindOfPath) {
+    TempDir dir;
+    sfs::create_directory(dir.path() / "sub");
+    write_text(dir.narrow("f.txt"), "12345", 1000000000);
+    write_text(dir.narrow("sub/g.txt"), "x");
     {
-        ek::fileio f;
-        ASSERT_TRUE(f.open(name, L"wb"));
+        ek::fileio f;  // a name beyond ASCII reaches the disk as UTF-8
+        ASSERT_TRUE(f.open(dir.file("sub") + L"\\Глубина", L"wb"));
     }
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / u8"Глубина.property"));
-    EXPECT_TRUE(fs::is_file(name));
-    EXPECT_TRUE(fs::remove_file(name));
-}
-
-TEST(PathFs, SizeAndModificationTime) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("f.txt"), "12345");
-    set_mtime(dir.narrow("f.txt"), 1000000000);
-    EXPECT_EQ(fs::file_size(dir.file("f.txt")), 5u);
-    EXPECT_EQ(fs::file_mtime(dir.file("f.txt")), 1000000000);
-    EXPECT_TRUE(fs::file_readable(dir.file("f.txt")));
-    EXPECT_TRUE(fs::file_writable(dir.file("f.txt")));
-    // Folders are not files to open.
-    EXPECT_FALSE(fs::file_readable(dir.file("")));
-    EXPECT_EQ(fs::file_size(dir.path().wstring()), 0u);
-}
-
-TEST(PathFs, ReadableAndWritableFollowTheShareModes) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("f.txt"), "x");
-    ek::fileio reader;
+    EXPECT_TRUE(sfs::exists(dir.path() / "sub" / u8"Глубина"));
+    const struct { W path; bool file, exists, folder; unsigned long long size; long long mtime; } rows[] = {
+        {dir.file("f.txt"), true, true, false, 5, 1000000000}, {dir.file("sub") + L"\\g.txt", true, true, false, 1, -1},
+        {dir.path().wstring() + L"/sub/Глубина", true, true, false, 0, -1},   {dir.file("sub"), false, true, true, 0, -1},
+        {dir.file("none"), false, false, false, 0, 0},         {dir.file("none/x"), false, false, false, 0, 0},
+        {dir.file("f.txt/x"), false, false, false, 0, 0},      {dir.file("f.txt") + W(1, L'\0'), false, false, false, 0, 0},
+        {W(), false, false, false, 0, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::PrintToString(r.path));
+        EXPECT_EQ(fs::is_file(r.path), r.file);
+        EXPECT_EQ(fs::path_exist(r.path), r.exists);
+        EXPECT_EQ(fs::is_directory(r.path), r.folder);
+        EXPECT_EQ(fs::file_size(r.path), r.size);
+        if (r.mtime >= 0) { EXPECT_EQ(fs::file_mtime(r.path), r.mtime); }
+        EXPECT_EQ(fs::file_readable(r.path), r.file);
+        EXPECT_EQ(fs::file_writable(r.path), r.file);
+    }
+    EXPECT_TRUE(fs::remove_file(dir.file("sub") + L"\\g.txt"));
+    EXPECT_EQ(tree_text(dir.path() / "sub"), "Глубина=");
+    ek::fileio reader;  // a reader lets others read only
     ASSERT_TRUE(reader.open(dir.file("f.txt"), L"rb"));
-    EXPECT_TRUE(fs::file_readable(dir.file("f.txt")));
-    EXPECT_FALSE(fs::file_writable(dir.file("f.txt")));
-    reader.close();
-    EXPECT_TRUE(fs::file_writable(dir.file("f.txt")));
+    EXPECT_TRUE(fs::file_readable(dir.file("f.txt")) && !fs::file_writable(dir.file("f.txt")));
 }
 
-TEST(PathFs, CopyWithAndWithoutOverwrite) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "source bytes");
-    set_mtime(dir.narrow("a"), 1200000000);
-
-    EXPECT_TRUE(fs::copy_file(dir.file("a"), dir.file("b"), false));
-    EXPECT_EQ(read_text(dir.narrow("b")), "source bytes");
-    EXPECT_EQ(read_text(dir.narrow("a")), "source bytes");
-    EXPECT_EQ(fs::file_mtime(dir.file("b")), 1200000000);  // a copy keeps the time, as on Windows
-
-    write_text(dir.narrow("c"), "old");
-    EXPECT_FALSE(fs::copy_file(dir.file("a"), dir.file("c"), false));
-    EXPECT_EQ(read_text(dir.narrow("c")), "old");
-    EXPECT_TRUE(fs::copy_file(dir.file("a"), dir.file("c"), true));
-    EXPECT_EQ(read_text(dir.narrow("c")), "source bytes");
-
-    // Copying a file onto itself loses nothing.
-    EXPECT_TRUE(fs::copy_file(dir.file("a"), dir.file("a"), true));
-    EXPECT_EQ(read_text(dir.narrow("a")), "source bytes");
-    EXPECT_EQ(entry_count(dir.path()), 3u);
-}
-
-TEST(PathFs, CopyFailuresCreateNothing) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "data");
-    std::filesystem::create_directory(dir.path() / "sub");
-
-    EXPECT_FALSE(fs::copy_file(dir.file("missing"), dir.file("b"), true));
-    EXPECT_FALSE(fs::copy_file(dir.file("sub"), dir.file("b"), true));        // a folder is no file
-    EXPECT_FALSE(fs::copy_file(dir.file("a"), dir.file("sub"), true));        // nor is it a target
-    EXPECT_FALSE(fs::copy_file(dir.file("a"), dir.file("none/b"), true));     // target folder missing
-    EXPECT_FALSE(fs::copy_file(dir.file("a"), L"", true));
-    EXPECT_FALSE(fs::copy_file(L"", dir.file("b"), true));
-    EXPECT_FALSE(fs::path_exist(dir.file("b")));
-    EXPECT_EQ(entry_count(dir.path()), 2u);
-    EXPECT_EQ(entry_count(dir.path() / "sub"), 0u);
-}
-
-TEST(PathFs, CopyOntoAFileSomeoneHoldsFails) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "new");
-    write_text(dir.narrow("b"), "held");
-    ek::fileio holder;
-    ASSERT_TRUE(holder.open(dir.file("b"), L"rb"));
-    EXPECT_FALSE(fs::copy_file(dir.file("a"), dir.file("b"), true));
-    EXPECT_EQ(read_text(dir.narrow("b")), "held");
-    // Reading a held file is fine: the holder lets others read.
-    EXPECT_TRUE(fs::copy_file(dir.file("b"), dir.file("c"), false));
-    EXPECT_EQ(read_text(dir.narrow("c")), "held");
-}
-
-TEST(PathFs, MoveWithAndWithoutOverwrite) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "A");
-    write_text(dir.narrow("b"), "B");
-
-    EXPECT_FALSE(fs::move_file(dir.file("a"), dir.file("b"), false));
-    EXPECT_EQ(read_text(dir.narrow("a")), "A");
-    EXPECT_EQ(read_text(dir.narrow("b")), "B");
-
-    EXPECT_TRUE(fs::move_file(dir.file("a"), dir.file("b"), true));
-    EXPECT_FALSE(fs::path_exist(dir.file("a")));
-    EXPECT_EQ(read_text(dir.narrow("b")), "A");
-
-    EXPECT_TRUE(fs::move_file(dir.file("b"), dir.file("c"), false));
-    EXPECT_FALSE(fs::path_exist(dir.file("b")));
-    EXPECT_EQ(read_text(dir.narrow("c")), "A");
-
-    EXPECT_FALSE(fs::move_file(dir.file("missing"), dir.file("d"), true));
-    EXPECT_FALSE(fs::path_exist(dir.file("d")));
-    EXPECT_FALSE(fs::move_file(dir.file("c"), dir.file("none/d"), true));
-    EXPECT_EQ(read_text(dir.narrow("c")), "A");
-    EXPECT_FALSE(fs::move_file(L"", dir.file("d"), true));
-    EXPECT_FALSE(fs::move_file(dir.file("c"), L"", true));
-}
-
-TEST(PathFs, MoveOfAHeldFileFails) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "A");
-    write_text(dir.narrow("b"), "B");
-    ek::fileio holder;
-    ASSERT_TRUE(holder.open(dir.file("a"), L"rb"));
-    EXPECT_FALSE(fs::move_file(dir.file("a"), dir.file("c"), false));
-    EXPECT_TRUE(fs::is_file(dir.file("a")));
-    holder.close();
-    ASSERT_TRUE(holder.open(dir.file("b"), L"rb+"));
-    EXPECT_FALSE(fs::move_file(dir.file("a"), dir.file("b"), true));
-    EXPECT_EQ(read_text(dir.narrow("b")), "B");
-    EXPECT_EQ(read_text(dir.narrow("a")), "A");
+// Each row starts from a = "A" and c = "old" (both with a known time) and an empty folder sub, and
+// holds c open with `hold` while it runs: as on Windows, a file that a handle holds open is only read.
+TEST(PathFs, CopyMoveAndRemove) {
+    const char* same = "a=A c=old sub/";
+    const struct { const char *op, *src, *dst; bool overwrite; const wchar_t* hold; bool ok; const char* after; } rows[] = {
+        {"copy", "a", "b", false, nullptr, true, "a=A b=A c=old sub/"},  {"copy", "a", "c", false, nullptr, false, same},
+        {"copy", "a", "c", true, nullptr, true, "a=A c=A sub/"},          {"copy", "a", "a", true, nullptr, true, same},
+        {"copy", "missing", "b", true, nullptr, false, same},             {"copy", "sub", "b", true, nullptr, false, same},
+        {"copy", "a", "sub", true, nullptr, false, same},                 {"copy", "a", "none/b", true, nullptr, false, same},
+        {"copy", "a", "", true, nullptr, false, same},                    {"copy", "", "b", true, nullptr, false, same},
+        {"copy", "a", "c", true, L"rb", false, same},                     {"copy", "c", "b", false, L"rb", true, "a=A b=old c=old sub/"},
+        {"move", "a", "c", false, nullptr, false, same},                  {"move", "a", "c", true, nullptr, true, "c=A sub/"},
+        {"move", "a", "b", false, nullptr, true, "b=A c=old sub/"},       {"move", "missing", "b", true, nullptr, false, same},
+        {"move", "a", "none/b", true, nullptr, false, same},              {"move", "a", "", true, nullptr, false, same},
+        {"move", "", "b", true, nullptr, false, same},                    {"move", "a", "c", true, L"rb+", false, same},
+        {"move", "c", "b", false, L"rb", false, same},                    {"remove", "a", "", false, nullptr, true, "c=old sub/"},
+        {"remove", "sub", "", false, nullptr, false, same},               {"remove", "missing", "", false, nullptr, false, same},
+        {"remove", "", "", false, nullptr, false, same},                  {"remove", "c", "", false, L"rb", false, same},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.op) + " " + r.src + " to " + r.dst + (r.overwrite ? " overwriting" : "") + (r.hold ? " held" : ""));
+        TempDir dir;
+        write_text(dir.narrow("a"), "A", 1200000000);
+        write_text(dir.narrow("c"), "old", 1200000000);
+        sfs::create_directory(dir.path() / "sub");
+        const W src = *r.src ? dir.file(r.src) : W(), dst = *r.dst ? dir.file(r.dst) : W();
+        ek::fileio holder;
+        ASSERT_TRUE(!r.hold || holder.open(dir.file("c"), r.hold));
+        const bool ok = r.op[0] == 'c' ? fs::copy_file(src, dst, r.overwrite)
+                        : r.op[0] == 'm' ? fs::move_file(src, dst, r.overwrite) : fs::remove_file(src);
+        EXPECT_EQ(ok, r.ok);
+        holder.close();
+        EXPECT_EQ(tree_text(dir.path()), r.after);  // nothing else, such as a half-written copy, is left behind
+        if (ok && *r.dst) { EXPECT_EQ(fs::file_mtime(dst), 1200000000); }  // a copy keeps the time, as on Windows
+    }
 }
 
 TEST(PathFs, MoveAcrossFileSystemsCopiesAndDeletes) {
-    ek::test::TempDir dir;
-    const std::filesystem::path shm = "/dev/shm";
+    TempDir dir;
     struct stat a, b;
-    if (::stat(shm.c_str(), &b) != 0 || ::stat(dir.path().c_str(), &a) != 0 || a.st_dev == b.st_dev)
+    if (::stat("/dev/shm", &b) != 0 || ::stat(dir.path().c_str(), &a) != 0 || a.st_dev == b.st_dev)
         GTEST_SKIP() << "no second file system at hand";
-    const std::string other = (shm / ("ekx_fs_move_" + std::to_string(::getpid()))).string();
-    write_text(dir.narrow("a"), "across");
-    set_mtime(dir.narrow("a"), 1100000000);
-    const std::wstring target = std::filesystem::path(other).wstring();
-
-    ASSERT_TRUE(fs::move_file(dir.file("a"), target, false));
-    EXPECT_FALSE(fs::path_exist(dir.file("a")));
-    EXPECT_EQ(read_text(other), "across");
-    EXPECT_EQ(fs::file_mtime(target), 1100000000);
-
+    const std::string other = "/dev/shm/ekx_fs_move_" + std::to_string(::getpid());
+    const W target = sfs::path(other).wstring();
+    write_text(dir.narrow("a"), "across", 1100000000);
     write_text(dir.narrow("b"), "second");
+    ASSERT_TRUE(fs::move_file(dir.file("a"), target, false));
+    EXPECT_EQ(fs::file_mtime(target), 1100000000);
     EXPECT_FALSE(fs::move_file(dir.file("b"), target, false));
     EXPECT_EQ(read_text(other), "across");
     EXPECT_TRUE(fs::move_file(dir.file("b"), target, true));
     EXPECT_EQ(read_text(other), "second");
-    EXPECT_FALSE(fs::path_exist(dir.file("b")));
+    EXPECT_TRUE(sfs::is_empty(dir.path()));
     EXPECT_TRUE(fs::remove_file(target));
 }
 
-TEST(PathFs, RemoveFile) {
-    ek::test::TempDir dir;
-    write_text(dir.narrow("a"), "A");
-    std::filesystem::create_directory(dir.path() / "sub");
-    EXPECT_FALSE(fs::remove_file(dir.file("sub")));  // folders are not removed as files
-    EXPECT_TRUE(fs::is_directory(dir.file("sub")));
-    {
-        ek::fileio holder;
-        ASSERT_TRUE(holder.open(dir.file("a"), L"rb"));
-        EXPECT_FALSE(fs::remove_file(dir.file("a")));  // held open elsewhere, as Windows refuses
-        EXPECT_TRUE(fs::is_file(dir.file("a")));
+// d/{a.txt, b.dat, noext, .hidden.txt, dangling (a broken link)}, d/sub/{c.txt, loop (a link to d)},
+// d/sub/deep/e.txt, d/sub2/{field.Depth.property, field.Poro.property, field.xml, other.Depth.property, field.property}
+TEST(PathFind, MasksFlagsAndOrder) {
+    TempDir dir;
+    const W root = dir.path().wstring();
+    sfs::create_directories(dir.path() / "sub" / "deep");
+    sfs::create_directories(dir.path() / "sub2");
+    for (const char* f : {"a.txt", "b.dat", "noext", ".hidden.txt", "sub/c.txt", "sub/deep/e.txt", "sub2/field.Depth.property",
+                          "sub2/field.Poro.property", "sub2/field.xml", "sub2/other.Depth.property", "sub2/field.property"})
+        write_text(dir.narrow(f), "x");
+    sfs::create_directory_symlink(dir.path(), dir.path() / "sub" / "loop");
+    sfs::create_symlink(dir.path() / "gone", dir.path() / "dangling");
+    const std::vector<W> top = {L"a.txt", L"b.dat", L"noext", L".hidden.txt", L"dangling"};
+    // Recursive: the folder itself, then every folder below, a folder's subfolders before it; linked
+    // folders are listed but not entered. A broken link counts as a file, a link to a folder as one.
+    const struct { W dir, mask; int flags; bool ordered; std::vector<W> want; } rows[] = {
+        {L"", L"*", 2, false, top}, {L"", L"*.*", 2, false, top}, {L"", L"*", 1, false, {L"sub", L"sub2"}},
+        {L"/sub", L"*", 1, false, {L"sub/deep", L"sub/loop"}}, {L"", L"*", 0, false, {}}, {L"", L"*", 4, false, {}},
+        {L"", L"?.dat", 2, false, {L"b.dat"}}, {L"", L"a.txt", 3, false, {L"a.txt"}}, {L"", L"*.xyz", 2, false, {}},
+        {L"", L"", 3, false, {}}, {L"", L"sub/*", 3, false, {}}, {L"/", L"b.*", 2, false, {L"b.dat"}},
+        {L"\\sub", L"*.txt", 2, true, {L"sub/c.txt"}}, {L"", L"?.txt", 6, true, {L"a.txt", L"sub/deep/e.txt", L"sub/c.txt"}},
+        {L"\\sub", L"*.txt", 6, true, {L"sub/c.txt", L"sub/deep/e.txt"}},
+        {L"", L"*", 5, false, {L"sub", L"sub2", L"sub/deep", L"sub/loop"}},
+        {L"/sub2", L"field.*.property", 2, false, {L"sub2/field.Depth.property", L"sub2/field.Poro.property"}},
+        {L"/none", L"*", 7, false, {}}, {L"/a.txt", L"*", 7, false, {}}, {W(1, L'\0'), L"*", 7, false, {}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::PrintToString(r.dir + L" " + r.mask) + " flags " + std::to_string(r.flags));
+        std::vector<W> want, got = fs::find(root + r.dir, r.mask, r.flags);
+        for (const W& w : r.want) want.push_back(root + L"/" + w);
+        if (!r.ordered) std::sort(got.begin(), got.end()), std::sort(want.begin(), want.end());
+        EXPECT_EQ(got, want);
     }
-    EXPECT_TRUE(fs::remove_file(dir.file("a")));
-    EXPECT_FALSE(fs::path_exist(dir.file("a")));
-    EXPECT_FALSE(fs::remove_file(dir.file("a")));
+    EXPECT_EQ(fs::find(root, L"*", 7).size(), 16u);  // 5 + 2 on top, 3 in sub, 1 in deep, 5 in sub2
+    EXPECT_EQ(fs::find(dir.file("*.dat"), 2), std::vector<W>{dir.file("b.dat")});  // folder and mask in one
 }
 
-TEST(PathFs, Folders) {
-    ek::test::TempDir dir;
-    EXPECT_TRUE(fs::make_directory(dir.file("d")));
-    EXPECT_TRUE(fs::is_directory(dir.file("d")));
-    EXPECT_TRUE(fs::make_directory(dir.file("d")));        // exists already
-    EXPECT_FALSE(fs::make_directory(dir.file("x/y")));     // one level only
-    EXPECT_FALSE(fs::path_exist(dir.file("x")));
-    EXPECT_FALSE(fs::make_directory(L""));
+TEST(PathTree, FoldersAndTrees) {
+    TempDir dir;
+    const auto at = [&](const char* rel) { return dir.file(rel); };
+    EXPECT_TRUE(fs::make_directory(at("d")) && fs::make_directory(at("d")));  // also when it exists
+    EXPECT_FALSE(fs::make_directory(at("x/y")) || fs::make_directory(L""));   // one level only
     write_text(dir.narrow("d/f"), "f");
-    EXPECT_FALSE(fs::remove_directory(dir.file("d")));     // not empty
-    EXPECT_FALSE(fs::remove_directory(dir.file("d/f")));   // not a folder
-    EXPECT_TRUE(fs::remove_file(dir.file("d/f")));
-    EXPECT_TRUE(fs::remove_directory(dir.file("d")));
-    EXPECT_FALSE(fs::path_exist(dir.file("d")));
-    EXPECT_FALSE(fs::remove_directory(dir.file("d")));
-    EXPECT_FALSE(fs::remove_directory(L""));
+    EXPECT_FALSE(fs::remove_directory(at("d")) || fs::remove_directory(at("d/f")));  // not empty; no folder
+    EXPECT_TRUE(fs::remove_file(at("d/f")) && fs::remove_directory(at("d")));
+    EXPECT_FALSE(fs::remove_directory(at("d")) || fs::remove_directory(L""));
+    EXPECT_TRUE(fs::make_path(at("a/b\\c/")) && fs::make_path(at("a/b/c")));
+    write_text(dir.narrow("a/f"), "x");
+    EXPECT_FALSE(fs::make_path(at("a/f/g")) || fs::make_path(L""));
+    EXPECT_EQ(tree_text(dir.path()), "a/ a/b/ a/b/c/ a/f=x");
+    sfs::remove_all(dir.path() / "a");
+
+    sfs::create_directories(dir.path() / "src" / "sub");
+    write_text(dir.narrow("src/a"), "A"), write_text(dir.narrow("src/sub/b"), "B");
+    EXPECT_TRUE(fs::copy_directory(at("src"), at("flat"), false, false) && fs::copy_directory(at("src"), at("deep"), false, true));
+    write_text(dir.narrow("deep/a"), "changed");
+    // An existing file is kept unless overwritten; a tree never goes into itself.
+    EXPECT_FALSE(fs::copy_directory(at("src"), at("deep"), false, true) || fs::copy_directory(at("src"), at("src/sub/x"), true, true) ||
+                 fs::copy_directory(at("src"), at("src/"), true, false) || fs::copy_directory(at("none"), at("x"), true, true));
+    const std::string src = "src/ src/a=A src/sub/ src/sub/b=B";
+    EXPECT_EQ(tree_text(dir.path()), "deep/ deep/a=changed deep/sub/ deep/sub/b=B flat/ flat/a=A " + src);
+    EXPECT_TRUE(fs::copy_directory(at("src"), at("deep"), true, true));
+    EXPECT_EQ(read_text(dir.narrow("deep/a")), "A");
+    // A move to a free place renames; into an existing folder it merges, and a flat one leaves subfolders.
+    EXPECT_TRUE(fs::move_directory(at("deep"), at("moved"), false, true) && fs::move_directory(at("moved"), at("flat"), true, false));
+    EXPECT_EQ(tree_text(dir.path()), "flat/ flat/a=A moved/ moved/sub/ moved/sub/b=B " + src);
+    sfs::create_directory_symlink(dir.path() / "src", dir.path() / "flat" / "link");
+    EXPECT_TRUE(fs::remove_path(at("flat")) && fs::remove_path(at("src/a")));  // a link goes, not what it points to
+    EXPECT_FALSE(fs::remove_path(at("src/a")) || fs::remove_path(L""));
+    EXPECT_EQ(tree_text(dir.path()), "moved/ moved/sub/ moved/sub/b=B src/ src/sub/ src/sub/b=B");
 }
 
-TEST(PathFs, UniqueVariantsSkipExistingPaths) {
-    ek::test::TempDir dir;
+TEST(PathFs, UniqueVariantsAndSystemNames) {
+    TempDir dir;
     EXPECT_EQ(fs::transform(dir.file("a.txt")).get_unique(), dir.file("a.txt"));
     write_text(dir.narrow("a.txt"), "");
     write_text(dir.narrow("a_1.txt"), "");
     EXPECT_EQ(fs::transform(dir.file("a.txt")).get_unique(), dir.file("a_2.txt"));
-    std::filesystem::create_directory(dir.path() / "a_2.txt");
+    sfs::create_directory(dir.path() / "a_2.txt");
     EXPECT_EQ(fs::transform(dir.file("a.txt")).get_unique(), dir.file("a_3.txt"));
+    EXPECT_FALSE(fs::username().empty() || fs::hostname().empty());
+    EXPECT_EQ(fs::current_path(), (sfs::current_path() / "").wstring());
 }
 
-TEST(PathFs, SystemNames) {
-    EXPECT_FALSE(fs::username().empty());
-    EXPECT_FALSE(fs::hostname().empty());
-    const std::wstring cwd = fs::current_path();
-    ASSERT_FALSE(cwd.empty());
-    EXPECT_EQ(cwd.back(), L'/');
-    EXPECT_TRUE(fs::is_directory(cwd));
-    EXPECT_EQ(std::filesystem::path(cwd), std::filesystem::current_path() / "");
-}
+}  // namespace

@@ -1,15 +1,16 @@
-// The property list: adds, finds, unique names, deletions, packing and deleting the document,
-// with the metadata file on disk following every change at once.
+// The property list: adds, finds, unique names, deletions, packing, deleting the document and
+// the bounding box of point sets, with the metadata file on disk following every change at once.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <memory>
-#include <string>
+#include <functional>
 
+#include "ek_text.h"
+#include "support/document_fixture.h"
 #include "support/temp_dir.h"
-#include "vor4/TekVor4Impl.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 class PropertyList : public ::testing::Test {
 protected:
@@ -21,167 +22,170 @@ protected:
     }
     std::string path() const { return dir.narrow("doc.xml"); }
     std::filesystem::path dataFile(const std::string& name) const { return dir.path() / ("doc." + name + ".property"); }
+    void addAll(std::initializer_list<const char*> names) {
+        for (const char* n : names) ASSERT_NE(d.addProperty(std::string(n), 0, 0, false), nullptr) << n;
+    }
     // What a fresh reader of the file on disk sees.
-    std::vector<std::string> namesOnDisk() const {
+    std::string namesOnDisk() const {
         TekVor4Impl r;
-        std::vector<std::string> names;
-        if (!r.open(path(), true)) return {"<unreadable>"};
-        for (unsigned i = 0; i < r.getNumProps(); ++i) names.push_back(r.getProperty(i)->getName());
+        if (!r.open(path(), true)) return "<unreadable>";
+        std::string names;
+        for (unsigned i = 0; i < r.getNumProps(); ++i) names += r.getProperty(i)->getName() + " ";
         return names;
     }
     ek::test::TempDir dir;
     TekVor4Impl d;
 };
 
-TEST_F(PropertyList, AddCreatesTheDataFileAndSavesAtOnce) {
-    TekVor4Property* p = d.addProperty(std::string("A"), 2, 2, false);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->getCaption(), "A") << "a new property's caption is its name";
-    EXPECT_FALSE(p->getTemp());
-    EXPECT_EQ(p->getPropKind(), 2);
-    EXPECT_EQ(p->getNumObjects(), 8);
-    EXPECT_EQ(std::filesystem::file_size(dataFile("A")), 32u);
-    EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"A"}));
-    ASSERT_NE(d.addProperty(std::wstring(L"B"), 0, 3, false), nullptr);
-    EXPECT_EQ(std::filesystem::file_size(dataFile("B")), 1u) << "8 mask bits in one byte";
-    EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"A", "B"}));
+TEST_F(PropertyList, AnAddCreatesTheDataFileAndSavesAtOnce) {
+    const uintmax_t sizes[] = {32, 8, 32, 1, 64};  // 8 objects of each data type; 8 mask bits in one byte
+    std::string names;
+    for (unsigned char type = 0; type < 5; ++type) {
+        const std::string name{'T', char('0' + type)};
+        TekVor4Property* p = type % 2 ? d.addProperty(ek::text::to_wide(name), 2, type, false)
+                                      : d.addProperty(name, 2, type, false);
+        ASSERT_NE(p, nullptr) << name;
+        EXPECT_EQ(p->getCaption() + (p->getTemp() ? " temp" : ""), name) << "caption is the name, not temporary";
+        EXPECT_EQ(p->getPropKind() * 10 + p->getDataType(), 20 + type);
+        EXPECT_EQ(p->getNumObjects(), 8);
+        EXPECT_EQ(std::filesystem::file_size(dataFile(name)), sizes[type]) << name;
+        EXPECT_EQ(namesOnDisk(), names += name + " ");
+    }
 }
 
-TEST_F(PropertyList, AddRefusesEmptyNamesAndReadOnlyDocuments) {
-    EXPECT_EQ(d.addProperty(std::string(""), 0, 0, false), nullptr);
-    EXPECT_EQ(d.addProperty(std::wstring(L""), 0, 0, true), nullptr);
+// Rows in order on one document: names differing in case collide, except for narrow binary adds.
+TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
+    const std::string src = dir.narrow("src.bin");
+    ek::test::write_file(src, std::string(64, '\x01'));  // 8 doubles, or the first 8 of 16 integers
+    ek::test::write_file(dataFile("Ghost"), "junk");
+    const std::wstring wsrc = dir.file("src.bin");
+    const struct { const char* name; std::function<TekVor4Property*()> add; bool added; unsigned count; } rows[] = {
+        {"narrow add", [&] { return d.addProperty("Depth"s, 0, 0, false); }, true, 1},
+        {"narrow, other case", [&] { return d.addProperty("DEPTH"s, 0, 0, false); }, false, 1},
+        {"wide, other case", [&] { return d.addProperty(L"depth"s, 0, 0, false); }, false, 1},
+        {"wide overwrite replaces", [&] { return d.addProperty(L"dePTH"s, 1, 4, true); }, true, 1},
+        {"wide binary, other case", [&] { return d.addPropertyBinary(L"DEPTH"s, 0, 4, wsrc, true, false); }, false, 1},
+        {"narrow binary copies", [&] { return d.addPropertyBinary("DEPTH"s, 0, 2, src, true, false); }, true, 2},
+        {"empty narrow name", [&] { return d.addProperty(""s, 0, 0, false); }, false, 2},
+        {"empty wide name", [&] { return d.addProperty(L""s, 0, 0, true); }, false, 2},
+        {"data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, false, 2},
+        {"data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, true, 3},
+        {"wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, true, 4},
+        {"missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, false, 4},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.add() != nullptr, r.added) << r.name;
+        EXPECT_EQ(d.getNumProps(), r.count) << r.name;
+    }
+    EXPECT_EQ(namesOnDisk(), "dePTH DEPTH Ghost M ");
+    EXPECT_EQ(std::filesystem::file_size(dataFile("Ghost")), 8u) << "created anew";
+    EXPECT_EQ(ek::test::read_file(dataFile("M")), std::string(64, '\x01'));
+    int v = 0;
+    EXPECT_TRUE(d.getProperty(1)->getValueInt(7, v));
+    EXPECT_EQ(v, 0x01010101);
+    EXPECT_FALSE(std::filesystem::exists(dataFile("Z")) || std::filesystem::exists(src));
+
     TekVor4Impl ro;
     ASSERT_TRUE(ro.open(path(), true));
-    EXPECT_EQ(ro.addProperty(std::string("X"), 0, 0, true), nullptr);
-    EXPECT_EQ(ro.addPropertyBinary(std::wstring(L"X"), 0, 0, L"/nonexistent", true, true), nullptr);
+    EXPECT_EQ(ro.addProperty("X"s, 0, 0, true), nullptr);
+    EXPECT_EQ(ro.addProperty(L"X"s, 0, 0, true), nullptr);
+    EXPECT_EQ(ro.addPropertyBinary(L"X"s, 0, 4, dir.file("M.bin"), true, true), nullptr);
+    EXPECT_EQ(ro.addPropertyBinary("X"s, 0, 4, dataFile("M").string(), true, true), nullptr);
     EXPECT_FALSE(std::filesystem::exists(dataFile("X")));
 }
 
-TEST_F(PropertyList, NamesDifferingInCaseCollideExceptForNarrowBinaryAdds) {
-    ASSERT_NE(d.addProperty(std::string("Depth"), 0, 0, false), nullptr);
-    EXPECT_EQ(d.addProperty(std::string("DEPTH"), 0, 0, false), nullptr);
-    EXPECT_EQ(d.addProperty(std::wstring(L"depth"), 0, 0, false), nullptr);
-    EXPECT_EQ(d.getNumProps(), 1u);
-    TekVor4Property* replaced = d.addProperty(std::wstring(L"dePTH"), 1, 4, true);
-    ASSERT_NE(replaced, nullptr);
-    EXPECT_EQ(d.getNumProps(), 1u);
-    EXPECT_EQ(d.getProperty(0)->getNameW(), L"dePTH");
-
-    // A prepared data file of 8 doubles.
-    const std::string src = dir.narrow("src.bin");
-    { std::ofstream(src, std::ios::binary) << std::string(64, '\0'); }
-    EXPECT_EQ(d.addPropertyBinary(std::wstring(L"DEPTH"), 0, 4, dir.file("src.bin"), true, false), nullptr)
-        << "the wide form compares without regard to case";
-    TekVor4Property* second = d.addPropertyBinary(std::string("DEPTH"), 0, 4, src, true, false);
-    ASSERT_NE(second, nullptr) << "the narrow form compares exactly and adds a second property";
-    EXPECT_EQ(d.getNumProps(), 2u);
-}
-
-TEST_F(PropertyList, AddFailsWhenTheDataFileExistsUnlessOverwriting) {
-    { std::ofstream(dataFile("Ghost"), std::ios::binary) << "junk"; }
-    EXPECT_EQ(d.addProperty(std::string("Ghost"), 0, 1, false), nullptr);
-    EXPECT_EQ(d.getNumProps(), 0u);
-    ASSERT_NE(d.addProperty(std::string("Ghost"), 0, 1, true), nullptr);
-    EXPECT_EQ(std::filesystem::file_size(dataFile("Ghost")), 8u) << "created anew";
-}
-
-TEST_F(PropertyList, BinaryAddCopiesOrMovesAndFailsCleanly) {
-    const std::string src = dir.narrow("src.bin");
-    { std::ofstream(src, std::ios::binary) << std::string(32, '\x01'); }
-    TekVor4Property* copied = d.addPropertyBinary(std::string("C"), 0, 2, src, true, false);
-    ASSERT_NE(copied, nullptr);
-    EXPECT_TRUE(std::filesystem::exists(src));
-    int v = 0;
-    EXPECT_TRUE(copied->getValueInt(0, v));
-    EXPECT_EQ(v, 0x01010101);
-    TekVor4Property* moved = d.addPropertyBinary(std::wstring(L"M"), 0, 2, dir.file("src.bin"), false, false);
-    ASSERT_NE(moved, nullptr);
-    EXPECT_FALSE(std::filesystem::exists(src));
-    EXPECT_TRUE(std::filesystem::exists(dataFile("M")));
-    EXPECT_EQ(d.addPropertyBinary(std::string("Z"), 0, 2, dir.narrow("missing.bin"), true, false), nullptr);
-    EXPECT_EQ(d.getNumProps(), 2u);
-    EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"C", "M"}));
-}
-
-TEST_F(PropertyList, UniqueNamesAndCaptions) {
+TEST_F(PropertyList, NamesAndCaptionsAreFoundAndMadeUnique) {
     EXPECT_STREQ(d.get_unin_name("A"), "A");
-    ASSERT_NE(d.addProperty(std::string("A"), 0, 0, false), nullptr);
-    ASSERT_NE(d.addProperty(std::string("A1"), 0, 0, false), nullptr);
+    addAll({"A", "A1", "Alpha"});
+    d.getProperty(2)->setCaption("First"s);
     EXPECT_STREQ(d.get_unin_name("A"), "A2");
     EXPECT_STREQ(d.get_unin_name("a"), "a2") << "compared without regard to case";
-    d.getProperty(0)->setCaption(std::wstring(L"Cap"));
-    EXPECT_STREQ(d.get_unin_capt(L"CAP"), L"CAP1");
+    EXPECT_STREQ(d.get_unin_capt(L"FIRST"), L"FIRST1");
     EXPECT_STREQ(d.get_unin_capt(L"Free"), L"Free");
-}
-
-TEST_F(PropertyList, LookupsNarrowExactWideWithoutCase) {
-    ASSERT_NE(d.addProperty(std::string("Alpha"), 0, 0, false), nullptr);
-    d.getProperty(0)->setCaption(std::string("First"));
-    EXPECT_EQ(d.getIndexByName(std::string("Alpha")), 0);
-    EXPECT_EQ(d.getIndexByName(std::string("alpha")), -1);
-    EXPECT_EQ(d.getIndexByName(std::wstring(L"ALPHA")), 0);
-    EXPECT_EQ(d.getIndexByCaption(std::string("first")), -1);
-    EXPECT_EQ(d.getIndexByCaption(std::wstring(L"FIRST")), 0);
-    EXPECT_EQ(d.getProperty(1), nullptr);
+    const struct { const char* what; int got, want; } rows[] = {
+        {"narrow name", d.getIndexByName("Alpha"s), 2},
+        {"narrow name is exact", d.getIndexByName("alpha"s), -1},
+        {"wide name ignores case", d.getIndexByName(L"ALPHA"s), 2},
+        {"wide name, none", d.getIndexByName(L"Beta"s), -1},
+        {"narrow caption", d.getIndexByCaption("A1"s), 1},
+        {"narrow caption is exact", d.getIndexByCaption("first"s), -1},
+        {"wide caption ignores case", d.getIndexByCaption(L"FIRST"s), 2},
+        {"wide caption, none", d.getIndexByCaption(L"Alpha"s), -1},
+    };
+    for (const auto& r : rows) EXPECT_EQ(r.got, r.want) << r.what;
+    EXPECT_EQ(d.getProperty(3), nullptr);
     EXPECT_EQ(d.getProperty(0xFFFFFFFFu), nullptr);
 }
 
-TEST_F(PropertyList, DeletionShiftsTheIndexFields) {
-    for (const char* n : {"P0", "P1", "P2", "P3"}) ASSERT_NE(d.addProperty(std::string(n), 0, 0, false), nullptr);
-    d.setXPropIndex(2);
-    d.setYPropIndex(3);
-    d.setZPropIndex(1);
-    d.setMaskPropIndex(-1);
+TEST_F(PropertyList, DeletionsShiftTheIndexFieldsAndPackDropsTemporaries) {
+    addAll({"P0", "P1", "P2", "P3", "T4", "P5", "T6"});
+    d.setXPropIndex(2); d.setYPropIndex(3); d.setZPropIndex(1); d.setMaskPropIndex(5);
     ASSERT_TRUE(d.deleteProperty(2));
-    EXPECT_EQ(d.getXPropIndex(), -1);
-    EXPECT_EQ(d.getYPropIndex(), 2);
-    EXPECT_EQ(d.getZPropIndex(), 1);
-    EXPECT_EQ(d.getMaskPropIndex(), -1);
+    EXPECT_EQ(std::vector<int>({d.getXPropIndex(), d.getYPropIndex(), d.getZPropIndex(), d.getMaskPropIndex()}),
+              std::vector<int>({-1, 2, 1, 4}));
     EXPECT_FALSE(std::filesystem::exists(dataFile("P2")));
-    EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"P0", "P1", "P3"}));
-    EXPECT_FALSE(d.deleteProperty(3)) << "past the end";
-}
-
-TEST_F(PropertyList, AMissingDataFileBlocksDeletePropertyButNotDeletePropertyList) {
-    ASSERT_NE(d.addProperty(std::string("Gone"), 0, 0, false), nullptr);
-    std::filesystem::remove(dataFile("Gone"));
-    EXPECT_FALSE(d.deleteProperty(0));
-    EXPECT_EQ(d.getNumProps(), 1u);
-    EXPECT_TRUE(d.deletePropertyList(0));
-    EXPECT_EQ(d.getNumProps(), 0u);
-    EXPECT_TRUE(namesOnDisk().empty());
-}
-
-TEST_F(PropertyList, PackRemovesTemporaryPropertiesInOrder) {
-    for (const char* n : {"K0", "T1", "K2", "T3", "K4"}) ASSERT_NE(d.addProperty(std::string(n), 0, 0, false), nullptr);
-    d.getProperty(1)->setTemp(true);
+    EXPECT_EQ(namesOnDisk(), "P0 P1 P3 T4 P5 T6 ");
+    EXPECT_FALSE(d.deleteProperty(6)) << "past the end";
     d.getProperty(3)->setTemp(true);
+    d.getProperty(5)->setTemp(true);
     d.pack();
-    EXPECT_EQ(namesOnDisk(), (std::vector<std::string>{"K0", "K2", "K4"}));
+    EXPECT_EQ(namesOnDisk(), "P0 P1 P3 P5 ");
+
+    std::filesystem::remove(dataFile("P1"));
+    EXPECT_FALSE(d.deleteProperty(1)) << "the data file cannot be removed";
+    EXPECT_TRUE(d.deletePropertyList(1)) << "it is gone already";
+    EXPECT_EQ(namesOnDisk(), "P0 P3 P5 ");
+    TekVor4Impl ro;
+    ASSERT_TRUE(ro.open(path(), true));
+    EXPECT_FALSE(ro.deleteProperty(0) || ro.deletePropertyList(0)) << "read-only";
 }
 
-TEST_F(PropertyList, DeleteVorRemovesEverythingAndLaterSavesWriteNothing) {
-    ASSERT_NE(d.addProperty(std::string("A"), 0, 0, false), nullptr);
-    ASSERT_NE(d.addProperty(std::string("B"), 0, 0, false), nullptr);
+TEST_F(PropertyList, DeleteVorRemovesTheFilesAndLeavesADocumentThatWritesNothing) {
+    addAll({"A", "B"});
+    TekVor4Impl ro;
+    ASSERT_TRUE(ro.open(path(), true));
+    ASSERT_TRUE(ro.deleteVor()) << "a read-only document loses only its metadata file";
+    EXPECT_EQ(ro.getNumProps(), 2u);
+    EXPECT_TRUE(std::filesystem::exists(dataFile("A")));
+    EXPECT_FALSE(std::filesystem::exists(path()));
+    EXPECT_FALSE(ro.deleteVor()) << "the metadata file is already gone";
+
+    ASSERT_TRUE(d.save());
     ASSERT_TRUE(d.deleteVor());
     EXPECT_EQ(d.getNumProps(), 0u);
-    EXPECT_FALSE(std::filesystem::exists(path()));
-    EXPECT_FALSE(std::filesystem::exists(dataFile("A")));
+    EXPECT_FALSE(std::filesystem::exists(path()) || std::filesystem::exists(dataFile("A")));
     EXPECT_TRUE(d.save());
-    EXPECT_FALSE(std::filesystem::exists(path())) << "a deleted document writes nothing";
     EXPECT_TRUE(d.create(path()));
     EXPECT_FALSE(std::filesystem::exists(path())) << "not even create clears the deleted state";
 }
 
-TEST_F(PropertyList, DeleteVorOnAReadOnlyDocumentRemovesOnlyTheMetadataFile) {
-    ASSERT_NE(d.addProperty(std::string("A"), 0, 0, false), nullptr);
-    TekVor4Impl ro;
-    ASSERT_TRUE(ro.open(path(), true));
-    EXPECT_TRUE(ro.deleteVor());
-    EXPECT_EQ(ro.getNumProps(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(dataFile("A")));
-    EXPECT_FALSE(std::filesystem::exists(path()));
-    EXPECT_FALSE(ro.deleteVor()) << "the metadata file is already gone";
+TEST_F(PropertyList, BoxesOfPointSetsComeFromTheCoordinateStatistics) {
+    addAll({"P0", "P1", "P2", "P3", "V"});
+    for (unsigned k = 0; k < 4; ++k) {
+        d.getProperty(k)->setMin(k * 10);
+        d.getProperty(k)->setMax(k * 10 + 1);
+    }
+    const double N = -99;
+    const struct { const char* name; unsigned char type; int z; unsigned index; bool ok; std::vector<double> box; }
+        rows[] = {
+        {"3D points", 6, 3, 0, true, {10, 11, 20, 21, 30, 31}},
+        {"2D points", 4, 3, 2, true, {10, 11, 20, 21, N, N}},
+        {"1D points", 2, 3, 3, true, {10, 11, N, N, N, N}},
+        {"regular grid", 3, 3, 0, false, {N, N, N, N, N, N}},
+        {"no statistics at the index", 6, 3, 4, false, {N, N, N, N, N, N}},
+        {"index past the end", 6, 3, 5, false, {N, N, N, N, N, N}},
+        {"Z names no property", 6, 5, 0, false, {N, N, N, N, N, N}},
+        {"Z unset", 6, -1, 0, false, {N, N, N, N, N, N}},
+    };
+    d.setXPropIndex(1); d.setYPropIndex(2);
+    for (const auto& r : rows) {
+        d.setGridType(r.type);
+        d.setZPropIndex(r.z);
+        std::vector<double> box(6, N);
+        EXPECT_EQ(d.getBox(r.index, box.data()), r.ok) << r.name;
+        EXPECT_EQ(box, r.box) << r.name;
+    }
+    EXPECT_FALSE(d.getBox(0, nullptr));
 }
 
 }  // namespace

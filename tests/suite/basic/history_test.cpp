@@ -1,20 +1,17 @@
-// Undo history: the manager, stepping, the begin/end bracket, erasing order, and callbacks
-// that call back into the history.
+// Undo history: the manager, stepping, the begin/end bracket, the order of erasing, and callbacks that
+// call back into the history they run from.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "ekx_basic.h"
 
 namespace {
 
-using Log = std::vector<std::string>;
-
-// One history under test: its callbacks write to a log; items are heap objects freed by
-// their erase callback, so the sanitizer run catches an item erased twice or never.
+// One history whose callbacks append to a log ("redo 2", "undo 2", "erase 2", "begin", "end"). Items
+// are heap objects freed by their erase callback, so the sanitizer build sees an item erased twice or never.
 class History : public ::testing::Test {
 protected:
     struct Item {
@@ -22,320 +19,178 @@ protected:
         std::string name;
         std::function<void()> on_redo, on_undo, on_erase;
     };
+    static void call(void* p, const char* what, std::function<void()> Item::*hook) {
+        Item* i = static_cast<Item*>(p);
+        i->owner->note(std::string(what) + " " + i->name);
+        if (i->*hook) (i->*hook)();
+    }
+    static void redo(void* p) { call(p, "redo", &Item::on_redo); }
+    static void undo(void* p) { call(p, "undo", &Item::on_undo); }
+    static void erase(void* p) { call(p, "erase", &Item::on_erase), delete static_cast<Item*>(p); }
+    static void begin(void* p) { static_cast<History*>(p)->note("begin"), static_cast<History*>(p)->on_begin(); }
+    static void end(void* p) { static_cast<History*>(p)->note("end"); }
 
-    static void redo(void* p) {
-        Item* i = static_cast<Item*>(p);
-        i->owner->log.push_back("redo " + i->name);
-        if (i->on_redo) i->on_redo();
-    }
-    static void undo(void* p) {
-        Item* i = static_cast<Item*>(p);
-        i->owner->log.push_back("undo " + i->name);
-        if (i->on_undo) i->on_undo();
-    }
-    static void erase(void* p) {
-        Item* i = static_cast<Item*>(p);
-        i->owner->log.push_back("erase " + i->name);
-        if (i->on_erase) i->on_erase();
-        delete i;
-    }
-    static void begin(void* p) {
-        History* h = static_cast<History*>(p);
-        h->log.push_back("begin");
-        if (h->on_begin) h->on_begin();
-    }
-    static void end(void* p) { static_cast<History*>(p)->log.push_back("end"); }
-
-    void SetUp() override {
-        mgr = ek_history_manager_get_instance();
-        ASSERT_NE(mgr, nullptr);
-        base_count = ek_history_manager_get_history_count(mgr);
-        h = ek_history_manager_create_history(mgr, begin, end, this);
-        ASSERT_NE(h, nullptr);
-    }
+    void SetUp() override { ASSERT_TRUE(h = ek_history_manager_create_history(mgr, begin, end, this)); }
     void TearDown() override {
-        if (h) ek_history_destroy(h);
-        EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
+        ek_history_destroy(h);
+        EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
     }
-
+    void note(const std::string& s) { log += (log.empty() ? "" : ", ") + s; }
     Item* add(const std::string& name) {
-        Item* i = new Item{this, name, nullptr, nullptr, nullptr};
+        Item* i = new Item{this, name, {}, {}, {}};
         ek_history_add_item(h, redo, undo, erase, i);
         return i;
     }
-    void add_items(int n) {
-        for (int k = 1; k <= n; ++k) add(std::to_string(k));
+    // The log since the last call, and the undo and redo counts after it.
+    std::string take() {
+        std::string out = log + " | " + std::to_string(ek_history_get_undo_count(h)) + " " + std::to_string(ek_history_get_redo_count(h));
         log.clear();
+        return out;
     }
 
-    Tek_history_manager* mgr = nullptr;
+    Tek_history_manager* mgr = ek_history_manager_get_instance();
+    size_t base = ek_history_manager_get_history_count(mgr);
     Tek_history* h = nullptr;
-    size_t base_count = 0;
-    Log log;
-    std::function<void()> on_begin;
+    std::string log;
+    std::function<void()> on_begin = [] {};
 };
 
-TEST_F(History, AddPerformsTheItemOnceAndMakesItUndoable) {
-    add("a");
-    EXPECT_EQ(log, (Log{"redo a"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 1u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 0u);
-}
-
-TEST_F(History, MultiStepUndoAndRedoRunInOrderInsideOneBracket) {
-    add_items(4);
-    ASSERT_TRUE(ek_history_undo(h, 3));
-    EXPECT_EQ(log, (Log{"begin", "undo 4", "undo 3", "undo 2", "end"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 1u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 3u);
+TEST_F(History, StepsRunInOrderInsideOneBracket) {
+    add("1");
+    EXPECT_EQ(take(), "redo 1 | 1 0");  // performed once and undoable
+    add("2"), add("3"), add("4");
     log.clear();
-    ASSERT_TRUE(ek_history_redo(h, 2));
-    EXPECT_EQ(log, (Log{"begin", "redo 2", "redo 3", "end"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 3u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 1u);
-    log.clear();
-    ASSERT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ(log, (Log{"begin", "undo 3", "end"}));
-}
-
-TEST_F(History, SteppingPastEitherEndFailsAndChangesNothing) {
-    EXPECT_FALSE(ek_history_undo(h, 1));
-    EXPECT_FALSE(ek_history_redo(h, 1));
-    add_items(2);
-    EXPECT_FALSE(ek_history_undo(h, 3));
-    EXPECT_FALSE(ek_history_redo(h, 1));
-    EXPECT_FALSE(ek_history_undo(h, static_cast<size_t>(-1)));
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(ek_history_get_undo_count(h), 2u);
-    ASSERT_TRUE(ek_history_undo(h, 2));
-    log.clear();
-    EXPECT_FALSE(ek_history_undo(h, 1));
-    EXPECT_FALSE(ek_history_redo(h, 3));
-    EXPECT_TRUE(log.empty());
-    EXPECT_EQ(ek_history_get_undo_count(h), 0u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 2u);
-}
-
-TEST_F(History, ZeroStepsSucceedWithoutCallingAnything) {
-    EXPECT_TRUE(ek_history_undo(h, 0));
-    EXPECT_TRUE(ek_history_redo(h, 0));
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(History, AddAfterUndoErasesTheRedoTailNewestFirst) {
-    add_items(4);
-    ASSERT_TRUE(ek_history_undo(h, 3));
-    log.clear();
-    add("new");
-    EXPECT_EQ(log, (Log{"erase 4", "erase 3", "erase 2", "redo new"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 2u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 0u);
-    log.clear();
-    ASSERT_TRUE(ek_history_undo(h, 2));
-    EXPECT_EQ(log, (Log{"begin", "undo new", "undo 1", "end"}));
-}
-
-TEST_F(History, ClearErasesEverythingNewestFirstAndTheHistoryStaysUsable) {
-    add_items(3);
-    ASSERT_TRUE(ek_history_undo(h, 1));
-    log.clear();
-    ek_history_clear(h);
-    EXPECT_EQ(log, (Log{"erase 3", "erase 2", "erase 1"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 0u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 0u);
-    EXPECT_FALSE(ek_history_redo(h, 1));
-    log.clear();
-    add("x");
-    EXPECT_EQ(log, (Log{"redo x"}));
-}
-
-TEST_F(History, DestroyErasesNewestFirstAndLeavesTheManager) {
-    ASSERT_EQ(ek_history_manager_get_history_count(mgr), base_count + 1);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count), h);
-    add_items(3);
-    ASSERT_TRUE(ek_history_undo(h, 2));
+    EXPECT_TRUE(ek_history_undo(h, 3));
+    EXPECT_EQ(take(), "begin, undo 4, undo 3, undo 2, end | 1 3");
+    EXPECT_TRUE(ek_history_redo(h, 2));
+    EXPECT_EQ(take(), "begin, redo 2, redo 3, end | 3 1");
+    // Stepping past either end fails and does nothing; zero steps succeed and call nothing.
+    EXPECT_FALSE(ek_history_undo(h, 4) || ek_history_redo(h, 2) || ek_history_undo(h, size_t(-1)));
+    EXPECT_TRUE(ek_history_undo(h, 0) && ek_history_redo(h, 0));
+    EXPECT_EQ(take(), " | 3 1");
+    EXPECT_TRUE(ek_history_undo(h, 2));
+    take();
+    add("new");  // erases the redo tail, newest first
+    EXPECT_EQ(take(), "erase 4, erase 3, erase 2, redo new | 2 0");
+    EXPECT_TRUE(ek_history_undo(h, 1));
+    ek_history_clear(h);  // everything, newest first; the history stays usable
+    EXPECT_EQ(take(), "begin, undo new, end, erase new, erase 1 | 0 0");
+    EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_redo(h, 1));
+    add("1"), add("2"), add("3"), ek_history_undo(h, 2);
     log.clear();
     ek_history_destroy(h);
+    EXPECT_EQ(log, "erase 3, erase 2, erase 1");
     h = nullptr;
-    EXPECT_EQ(log, (Log{"erase 3", "erase 2", "erase 1"}));
-    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count), nullptr);
 }
 
-TEST_F(History, ManagerListsHistoriesInCreationOrder) {
+TEST_F(History, TheManagerListsHistoriesInCreationOrder) {
     Tek_history* second = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
     Tek_history* third = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
-    ASSERT_NE(second, nullptr);
-    ASSERT_NE(third, nullptr);
-    EXPECT_NE(second, h);
-    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count + 3);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count), h);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count + 1), second);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count + 2), third);
+    ASSERT_EQ(ek_history_manager_get_history_count(mgr), base + 3);
+    EXPECT_EQ(ek_history_manager_get_history(mgr, base), h);
+    EXPECT_EQ(ek_history_manager_get_history(mgr, base + 1), second);
+    EXPECT_EQ(ek_history_manager_get_history(mgr, base + 2), third);
+    EXPECT_EQ(ek_history_manager_get_history(mgr, base + 3), nullptr);
     ek_history_destroy(second);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base_count + 1), third);
+    EXPECT_EQ(ek_history_manager_get_history(mgr, base + 1), third);
+    // Null item callbacks make that step do nothing; histories are independent.
+    int object = 0;
+    ek_history_add_item(third, nullptr, nullptr, nullptr, &object), ek_history_add_item(third, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(ek_history_undo(third, 2) && ek_history_redo(third, 1));
+    EXPECT_TRUE(ek_history_get_redo_count(third) == 1 && ek_history_get_undo_count(h) == 0);
     ek_history_destroy(third);
-    // Histories are independent.
-    EXPECT_EQ(ek_history_get_undo_count(h), 0u);
-}
-
-TEST_F(History, TheEnableSwitchHidesTheManager) {
+    ek_history_add_item(h, redo, nullptr, erase, new Item{this, "u", {}, {}, {}});  // only undo missing
+    EXPECT_TRUE(ek_history_undo(h, 1));
+    EXPECT_EQ(take(), "redo u, begin, end | 0 1");
     ek_history_manager_set_enabled(false);
     EXPECT_EQ(ek_history_manager_get_instance(), nullptr);
     ek_history_manager_set_enabled(true);
     EXPECT_EQ(ek_history_manager_get_instance(), mgr);
 }
 
-TEST_F(History, NullItemCallbacksMakeThatStepDoNothing) {
-    Tek_history* bare = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
-    int object = 0;
-    ek_history_add_item(bare, nullptr, nullptr, nullptr, &object);
-    ek_history_add_item(bare, nullptr, nullptr, nullptr, nullptr);
-    EXPECT_EQ(ek_history_get_undo_count(bare), 2u);
-    EXPECT_TRUE(ek_history_undo(bare, 2));
-    EXPECT_TRUE(ek_history_redo(bare, 1));
-    ek_history_clear(bare);
-    EXPECT_EQ(ek_history_get_redo_count(bare), 0u);
-    ek_history_destroy(bare);
-    // Only the undo callback of an item may be missing.
-    Item* i = new Item{this, "u", nullptr, nullptr, nullptr};
-    ek_history_add_item(h, redo, nullptr, erase, i);
-    EXPECT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ(log, (Log{"redo u", "begin", "end"}));
-}
-
-TEST_F(History, BadHandlesAreRefused) {
+TEST_F(History, BadHandlesAndThrowingCallbacks) {
     EXPECT_EQ(ek_history_manager_create_history(nullptr, begin, end, this), nullptr);
     EXPECT_EQ(ek_history_manager_get_history_count(nullptr), 0u);
     EXPECT_EQ(ek_history_manager_get_history(nullptr, 0), nullptr);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, 1u << 30), nullptr);
-    ek_history_add_item(nullptr, redo, undo, erase, nullptr);
-    EXPECT_EQ(ek_history_get_undo_count(nullptr), 0u);
-    EXPECT_EQ(ek_history_get_redo_count(nullptr), 0u);
-    EXPECT_FALSE(ek_history_undo(nullptr, 0));
-    EXPECT_FALSE(ek_history_redo(nullptr, 1));
-    ek_history_clear(nullptr);
-    ek_history_destroy(nullptr);
-    // A pointer that is not one of the manager's histories is not used.
-    alignas(64) unsigned char fake[256] = {};
+    ek_history_add_item(nullptr, redo, undo, erase, nullptr), ek_history_clear(nullptr), ek_history_destroy(nullptr);
+    EXPECT_EQ(ek_history_get_undo_count(nullptr) + ek_history_get_redo_count(nullptr), 0u);
+    EXPECT_FALSE(ek_history_undo(nullptr, 0) || ek_history_redo(nullptr, 1));
+    alignas(64) unsigned char fake[256] = {};  // a pointer that is none of the manager's is not used
     Tek_history* forged = reinterpret_cast<Tek_history*>(fake);
     auto* forged_mgr = reinterpret_cast<Tek_history_manager*>(fake);
-    ek_history_add_item(forged, redo, undo, erase, nullptr);
+    ek_history_add_item(forged, redo, undo, erase, nullptr), ek_history_clear(forged), ek_history_destroy(forged);
     EXPECT_FALSE(ek_history_undo(forged, 0));
-    EXPECT_EQ(ek_history_get_undo_count(forged), 0u);
-    ek_history_clear(forged);
-    ek_history_destroy(forged);
+    EXPECT_EQ(ek_history_get_undo_count(forged) + ek_history_manager_get_history_count(forged_mgr), 0u);
     EXPECT_EQ(ek_history_manager_create_history(forged_mgr, nullptr, nullptr, nullptr), nullptr);
-    EXPECT_EQ(ek_history_manager_get_history_count(forged_mgr), 0u);
-    EXPECT_TRUE(log.empty());
-}
-
-TEST_F(History, ThrowingCallbacksLeaveTheHistoryConsistent) {
-    Item* i = new Item{this, "t", nullptr, nullptr, nullptr};
-    i->on_redo = [] { throw std::runtime_error("redo"); };
-    i->on_undo = [] { throw 1; };
-    EXPECT_NO_THROW(ek_history_add_item(h, redo, undo, erase, i));
-    EXPECT_EQ(ek_history_get_undo_count(h), 1u);
+    EXPECT_EQ(ek_history_manager_get_history(forged_mgr, 0), nullptr);
+    EXPECT_EQ(take(), " | 0 0");
+    Item* t = new Item{this, "t", [] { throw std::runtime_error("redo"); }, [] { throw 1; }, {}};
+    EXPECT_NO_THROW(ek_history_add_item(h, redo, undo, erase, t));
     EXPECT_NO_THROW(EXPECT_TRUE(ek_history_undo(h, 1)));
-    EXPECT_EQ(log, (Log{"redo t", "begin", "undo t", "end"}));
-    EXPECT_EQ(ek_history_get_redo_count(h), 1u);
+    EXPECT_EQ(take(), "redo t, begin, undo t, end | 0 1");
 }
 
-// Re-entrancy: a callback that calls into the history it is being called from.
-
-TEST_F(History, AddFromInsideAStepIsPerformedButNotRecorded) {
+// A callback that calls into its own history: add performs the item and erases it unrecorded; undo,
+// redo and clear are refused; destroy ends a walk after the current step and erases afterwards.
+TEST_F(History, CallbacksThatCallBack) {
     Item* outer = add("outer");
     outer->on_undo = [this] { add("inner"); };
     log.clear();
     ASSERT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ(log, (Log{"begin", "undo outer", "redo inner", "erase inner", "end"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 0u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 1u);  // the redo tail survived
-    // Also from inside the redo that add_item itself runs.
-    log.clear();
+    EXPECT_EQ(take(), "begin, undo outer, redo inner, erase inner, end | 0 1");
     ek_history_clear(h);
-    Item* first = new Item{this, "first", nullptr, nullptr, nullptr};
-    first->on_redo = [this] {
-        if (ek_history_get_undo_count(h) == 1) add("nested");
-    };
+    Item* first = new Item{this, "first", {}, {}, {}};
+    first->on_redo = [this] { add("nested"); };  // also inside the redo that add itself runs
     ek_history_add_item(h, redo, undo, erase, first);
-    EXPECT_EQ(ek_history_get_undo_count(h), 1u);
-}
+    EXPECT_EQ(take(), "erase outer, redo first, redo nested, erase nested | 1 0");
 
-TEST_F(History, StepFromInsideAStepIsRefused) {
-    add_items(3);
-    bool nested_undo = true, nested_redo = true;
+    ek_history_clear(h);
+    bool nested = true;
+    std::string counts;
     on_begin = [&] {
-        nested_undo = ek_history_undo(h, 1);
-        nested_redo = ek_history_redo(h, 1);
+        nested = ek_history_undo(h, 1) || ek_history_redo(h, 1);
         ek_history_clear(h);
+        counts += std::to_string(ek_history_get_undo_count(h));
     };
-    ASSERT_TRUE(ek_history_undo(h, 2));
-    EXPECT_FALSE(nested_undo);
-    EXPECT_FALSE(nested_redo);
-    EXPECT_EQ(log, (Log{"begin", "undo 3", "undo 2", "end"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 1u);
-    EXPECT_EQ(ek_history_get_redo_count(h), 2u);
-}
-
-TEST_F(History, CountsSeenFromInsideAStepFollowItsProgress) {
-    std::vector<size_t> seen;
     for (int k = 1; k <= 3; ++k) {
         Item* i = add(std::to_string(k));
-        i->on_undo = [&] { seen.push_back(ek_history_get_undo_count(h)); };
-        i->on_redo = i->on_undo;
+        i->on_undo = i->on_redo = [&] { counts += std::to_string(ek_history_get_undo_count(h)); };
     }
-    on_begin = [&] { seen.push_back(100 + ek_history_get_undo_count(h)); };
-    ASSERT_TRUE(ek_history_undo(h, 3));
-    ASSERT_TRUE(ek_history_redo(h, 2));
-    // Undoing item k leaves k-1 undoable; redoing it makes k undoable.
-    EXPECT_EQ(seen, (std::vector<size_t>{103, 2, 1, 0, 100, 1, 2}));
-}
-
-TEST_F(History, DestroyFromInsideAStepEndsTheWalkAndFreesEverythingAfterwards) {
-    Item* one = add("1");
-    (void)one;
-    Item* two = add("2");
-    add("3");
-    two->on_undo = [this] {
-        ek_history_destroy(h);
-        // The handle is gone for callers from now on.
-        EXPECT_EQ(ek_history_get_undo_count(h), 0u);
-        EXPECT_FALSE(ek_history_undo(h, 1));
-    };
-    Tek_history* doomed = h;
     log.clear();
-    EXPECT_TRUE(ek_history_undo(doomed, 3));
-    h = nullptr;
-    EXPECT_EQ(log, (Log{"begin", "undo 3", "undo 2", "end", "erase 3", "erase 2", "erase 1"}));
-    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
-}
+    ASSERT_TRUE(ek_history_undo(h, 3) && ek_history_redo(h, 2));
+    EXPECT_FALSE(nested);
+    EXPECT_EQ(counts, "3210012");  // undoing item k leaves k-1 undoable, redoing it makes k
+    EXPECT_EQ(take(), "begin, undo 3, undo 2, undo 1, end, begin, redo 1, redo 2, end | 2 1");
+    on_begin = [] {};
 
-TEST_F(History, DestroyFromInsideTheFirstRedoErasesTheNewItemAfterwards) {
-    add("old");
-    Item* i = new Item{this, "new", nullptr, nullptr, nullptr};
-    i->on_redo = [this] { ek_history_destroy(h); };
-    log.clear();
-    ek_history_add_item(h, redo, undo, erase, i);
-    h = nullptr;
-    EXPECT_EQ(log, (Log{"redo new", "erase new", "erase old"}));
-    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base_count);
-}
-
-TEST_F(History, EraseCallbacksMayCallBackDuringClear) {
-    add_items(2);
-    bool cleared_again = false;
-    Item* extra = add("3");
-    extra->on_erase = [&] {
-        ek_history_clear(h);  // refused while clearing
-        cleared_again = true;
-        add("late");          // performed and discarded
-    };
+    ek_history_clear(h);
+    Item* extra = add("x");
+    extra->on_erase = [this] { ek_history_clear(h), add("late"); };  // refused, and performed unrecorded
+    add("y");
     log.clear();
     ek_history_clear(h);
-    EXPECT_TRUE(cleared_again);
-    EXPECT_EQ(log, (Log{"erase 3", "redo late", "erase late", "erase 2", "erase 1"}));
-    EXPECT_EQ(ek_history_get_undo_count(h), 0u);
+    EXPECT_EQ(take(), "erase y, erase x, redo late, erase late | 0 0");
+
+    add("1"), add("2"), add("3");
+    Item* two = add("4");
+    two->on_undo = [this] {
+        ek_history_destroy(h);
+        EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_get_undo_count(h));  // gone for callers at once
+    };
+    add("5");
+    log.clear();
+    EXPECT_TRUE(ek_history_undo(h, 5));
+    EXPECT_EQ(log, "begin, undo 5, undo 4, end, erase 5, erase 4, erase 3, erase 2, erase 1");
+    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
+
+    h = ek_history_manager_create_history(mgr, begin, end, this);
+    add("old");
+    Item* doomed = new Item{this, "new", {}, {}, {}};
+    doomed->on_redo = [this] { ek_history_destroy(h); };
+    log.clear();
+    ek_history_add_item(h, redo, undo, erase, doomed);
+    EXPECT_EQ(log, "redo new, erase new, erase old");
+    h = nullptr;
 }
 
 }  // namespace

@@ -1,382 +1,241 @@
-// Statistics, histogram, histogram text and the metadata element of a property.
+// Statistics, histogram, histogram text, the metadata element and the attributes of a property.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cfenv>
-#include <cmath>
-#include <cstdint>
-#include <filesystem>
-#include <limits>
-#include <string>
-#include <vector>
+#include <functional>
 
 #include "ekx_basic.h"
 #include "ekx_io.h"
-#include "support/temp_dir.h"
-#include "vor4/property/TekVor4PropertyImpl.h"
-#include "vor4/vor_vocabulary.h"
+#include "property_test_support.h"
+
+using namespace ek::test;
 
 namespace {
 
 constexpr double k_single_max = 3.4028234663852886e38;
-constexpr unsigned char dtSingle = 0, dtByte = 1, dtInteger = 2, dtBitmask = 3, dtDouble = 4;
-const float NaN = std::numeric_limits<float>::quiet_NaN();
 
-class Stats : public ::testing::Test {
-protected:
-    // A fresh data file full of missing values for a grid of nx × ny × nz objects.
-    std::unique_ptr<TekVor4PropertyImpl> make(unsigned char dataType, long long nx, long long ny = 1, long long nz = 1,
-                                              unsigned char gridType = 3) {
-        auto p = std::make_unique<TekVor4PropertyImpl>(dir_.file("doc.P" + std::to_string(++made_) + ".property"),
-                                                       false);
-        p->setName(std::wstring(L"P"));
-        p->setDataType(dataType);
-        p->setGridType(gridType);
-        p->setSize(nx, ny, nz);
-        EXPECT_TRUE(p->init(true));
-        return p;
+// Checks the histogram against the algorithm over the given bounds, values taken as singles:
+// 99 bins of equal width, floor of the quotient (ceiling for a negative width) clamped to
+// 0..98, everything in bin 0 for a width of at most 1e-6; the counts text is "%08X" per bin.
+void expect_histogram(const TekVor4Property& p, const Values& values, double lower, double upper) {
+    ASSERT_TRUE(p.getHistogramSet());
+    EXPECT_EQ(text({p.getHgBndMin(), p.getHgBndMax()}), text({lower, upper}));
+    std::vector<long long> bins(100, 0);
+    long long below = 0, above = 0;
+    const double width = (upper - lower) / 99.0;
+    for (double v : values) {
+        const double x = static_cast<float>(v), q = (x - lower) / width;
+        const double bin = std::fabs(width) <= 1e-6 || !(q >= 0) ? 0 : width < 0 ? std::ceil(q) : std::floor(q);
+        if (std::isnan(x)) continue;
+        if (x < lower) ++below;
+        else if (x > upper) ++above;
+        else ++bins[size_t(std::min(98.0, bin))];
     }
-    template <class T>
-    std::unique_ptr<TekVor4PropertyImpl> with(unsigned char dataType, const std::vector<T>& values, unsigned char srcType,
-                                              long long nx = -1, long long ny = 1, long long nz = 1) {
-        auto p = make(dataType, nx < 0 ? static_cast<long long>(values.size()) : nx, ny, nz);
-        EXPECT_EQ(p->write_data(0, values.data(), static_cast<long long>(values.size()), srcType, 1), 0);
-        return p;
+    EXPECT_EQ(p.getHgMin(), below);
+    EXPECT_EQ(p.getHgMax(), above);
+    ASSERT_EQ(p.getHgCount(), 100);
+    std::string counts;
+    char group[9];
+    for (unsigned b = 0; b < 100; ++b) {
+        EXPECT_EQ(p.getHgValue(b), bins[b]) << "bin " << b;
+        std::snprintf(group, sizeof group, "%08X", unsigned(bins[b]));
+        counts += group;
     }
-    static long long bin_total(const TekVor4Property& p) {
-        long long total = 0;
-        for (unsigned b = 0; b < 100; ++b) total += p.getHgValue(b);
-        return total;
-    }
-
-    ek::test::TempDir dir_;
-    int made_ = 0;
-};
-
-// --- statistics ------------------------------------------------------------------------------
-
-TEST_F(Stats, AllMissingLeavesStatisticsAndHistogramNotValid) {
-    auto p = make(dtSingle, 3, 2);
-    p->setHgDiapData("0000000500000006");
-    p->setHgBndMin(-4.0);
-    p->updateStatistic();
-    EXPECT_FALSE(p->getStatisticSet());
-    EXPECT_EQ(p->getDfMin(), k_single_max);
-    EXPECT_EQ(p->getDfMax(), -k_single_max);
-    EXPECT_EQ(p->getDfIndefCount(), 6);
-    EXPECT_EQ(p->getDfValsCount(), 0);
-    EXPECT_EQ(p->getDfAverage(), 0.0);
-    EXPECT_EQ(p->getDfStdDev(), 0.0);
-
-    p->updateHistogram();
-    EXPECT_FALSE(p->getHistogramSet());
-    // The earlier histogram stays as it was, but reads as not valid.
-    EXPECT_EQ(p->getHgDiapData(), "0000000500000006");
-    EXPECT_EQ(p->getHgBndMin(), -4.0);
-    EXPECT_EQ(p->getHgCount(), 100);
-    EXPECT_EQ(p->getHgValue(0), 0);
+    EXPECT_EQ(p.getHgDiapData(), counts);
 }
 
-TEST_F(Stats, OneTwoThreeFour) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->updateStatistic();
-    ASSERT_TRUE(p->getStatisticSet());
-    EXPECT_EQ(p->getDfMin(), 1.0);
-    EXPECT_EQ(p->getDfMax(), 4.0);
-    EXPECT_EQ(p->getDfAverage(), 2.5);
-    EXPECT_DOUBLE_EQ(p->getDfStdDev(), std::sqrt(5.0 / 3.0));
-    EXPECT_NEAR(p->getDfStdDev(), 1.2910, 1e-4);
-    EXPECT_EQ(p->getDfIndefCount(), 0);
-    EXPECT_EQ(p->getDfValsCount(), 4);
-
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgBndMin(), 1.0);  // the minimum: 1 > 2.5 - 3.873
-    EXPECT_EQ(p->getHgBndMax(), 4.0);
-    EXPECT_EQ(p->getHgMin(), 0);
-    EXPECT_EQ(p->getHgMax(), 0);
-    EXPECT_EQ(p->getHgCount(), 100);
-    EXPECT_EQ(p->getHgValue(0), 1);
-    EXPECT_EQ(p->getHgValue(98), 1);
-    EXPECT_EQ(p->getHgValue(99), 0);
-    const double width = 3.0 / 99.0;
-    EXPECT_EQ(p->getHgValue(static_cast<unsigned>(std::floor((2.0 - 1.0) / width))), 1);
-    EXPECT_EQ(p->getHgValue(static_cast<unsigned>(std::floor((3.0 - 1.0) / width))), 1);
-    EXPECT_EQ(bin_total(*p), 4);
-}
-
-TEST_F(Stats, SingleValueSeven) {
-    auto p = with(dtSingle, std::vector<float>{7}, dtSingle);
-    p->updateHistogram();  // computes the statistics first
-    ASSERT_TRUE(p->getStatisticSet());
-    EXPECT_EQ(p->getDfAverage(), 7.0);
-    EXPECT_EQ(p->getDfStdDev(), 0.0);
-    EXPECT_EQ(p->getDfMin(), 7.0);
-    EXPECT_EQ(p->getDfMax(), 7.0);
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgBndMin(), 7.0);
-    EXPECT_EQ(p->getHgBndMax(), 7.0);
-    EXPECT_EQ(p->getHgValue(0), 1);
-    EXPECT_EQ(bin_total(*p), 1);
-}
-
-TEST_F(Stats, MissingValuesAreCountedNotSummed) {
-    auto p = with(dtSingle, std::vector<float>{1, NaN, 2, NaN, 3, 4, NaN, 5, 6, 7}, dtSingle);
-    p->updateStatistic();
-    ASSERT_TRUE(p->getStatisticSet());
-    EXPECT_EQ(p->getDfIndefCount(), 3);
-    EXPECT_EQ(p->getDfValsCount(), 7);
-    EXPECT_EQ(p->getDfAverage(), 4.0);
-    EXPECT_DOUBLE_EQ(p->getDfStdDev(), std::sqrt(28.0 / 6.0));
-}
-
-TEST_F(Stats, ByteMaximumIsAValueIntegerMaximumIsMissing) {
-    auto b = with(dtByte, std::vector<unsigned char>{255, 0, 9}, dtByte);
-    b->updateStatistic();
-    EXPECT_EQ(b->getDfIndefCount(), 0);
-    EXPECT_EQ(b->getDfMax(), 255.0);
-    EXPECT_EQ(b->getDfMin(), 0.0);
-    EXPECT_EQ(b->getDfAverage(), 88.0);
-
-    auto i = with(dtInteger, std::vector<int>{2147483647, -5, 11, 2147483647}, dtInteger);
-    i->updateStatistic();
-    EXPECT_EQ(i->getDfIndefCount(), 2);
-    EXPECT_EQ(i->getDfMin(), -5.0);
-    EXPECT_EQ(i->getDfMax(), 11.0);
-    EXPECT_EQ(i->getDfAverage(), 3.0);
-}
-
-TEST_F(Stats, DoublesAreTakenAsSingles) {
-    auto p = with(dtDouble, std::vector<double>{0.1, 0.2, std::nan("")}, dtDouble);
-    p->updateStatistic();
-    EXPECT_EQ(p->getDfMin(), static_cast<double>(0.1f));
-    EXPECT_EQ(p->getDfMax(), static_cast<double>(0.2f));
-    EXPECT_EQ(p->getDfAverage(), (static_cast<double>(0.1f) + static_cast<double>(0.2f)) / 2);
-    EXPECT_EQ(p->getDfIndefCount(), 1);
-}
-
-TEST_F(Stats, MaskBitsAreNumbers) {
-    auto p = with(dtBitmask, std::vector<unsigned char>{1, 0, 0, 1, 1, 0, 1, 1, 1, 0}, dtByte);
-    p->updateStatistic();
-    EXPECT_EQ(p->getDfIndefCount(), 0);
-    EXPECT_EQ(p->getDfMin(), 0.0);
-    EXPECT_EQ(p->getDfMax(), 1.0);
-    EXPECT_DOUBLE_EQ(p->getDfAverage(), 0.6);
-}
-
-TEST_F(Stats, SlicesAndRowsOfA3DGrid) {
-    std::vector<float> v(4 * 3 * 2);
-    for (size_t k = 0; k < v.size(); ++k) v[k] = static_cast<float>(k);
-    auto p = make(dtSingle, 4, 3, 2, 5);
-    ASSERT_EQ(p->write_data(0, v.data(), 24, dtSingle, 1), 0);
-    p->updateStatistic();
-    EXPECT_EQ(p->getDfMin(), 0.0);
-    EXPECT_EQ(p->getDfMax(), 23.0);
-    EXPECT_EQ(p->getDfAverage(), 11.5);
-    EXPECT_EQ(p->getDfIndefCount(), 0);
-}
-
-TEST_F(Stats, LongRowGivesTheSameResultAsOneSequentialSum) {
-    // Longer than the scan's piece, and not a multiple of it.
-    const long long n = 700001;
-    std::vector<float> v(n);
-    for (long long k = 0; k < n; ++k) v[k] = (k % 977 == 0) ? NaN : static_cast<float>(std::sin(k * 0.001) * 1e3 + k * 1e-3);
-    auto p = with(dtSingle, v, dtSingle, n, 1, 1);
-    p->updateStatistic();
-
-    double sum = 0.0, mn = k_single_max, mx = -k_single_max;
-    long long count = 0;
-    for (float x : v)
-        if (!std::isnan(x)) {
-            sum += x;
-            ++count;
-            mn = std::min<double>(mn, x);
-            mx = std::max<double>(mx, x);
-        }
-    const double average = sum / count;
-    double squares = 0.0;
-    for (float x : v)
-        if (!std::isnan(x)) squares += (x - average) * (x - average);
-    EXPECT_EQ(p->getDfAverage(), average);
-    EXPECT_EQ(p->getDfStdDev(), std::sqrt(squares / (count - 1)));
-    EXPECT_EQ(p->getDfMin(), mn);
-    EXPECT_EQ(p->getDfMax(), mx);
-    EXPECT_EQ(p->getDfIndefCount(), n - count);
-
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(bin_total(*p) + p->getHgMin() + p->getHgMax(), count);
-}
-
-TEST_F(Stats, FunctionGridObjectsBeyondTheGridCountAsMissing) {
-    auto p = std::make_unique<TekVor4PropertyImpl>(dir_.file("f.P.property"), false);
-    p->setGridType(7);
-    p->setFuncLX(2);
-    p->setSize(2, 2, 1);
-    ASSERT_EQ(p->getNumObjects(), 12);
-    ASSERT_TRUE(p->init(true));
-    std::vector<float> v(12, 5.0f);
-    v[0] = 1.0f;
-    ASSERT_EQ(p->write_data(0, v.data(), 12, dtSingle, 1), 0);
-    p->updateStatistic();
-    ASSERT_TRUE(p->getStatisticSet());
-    EXPECT_EQ(p->getDfIndefCount(), 8);
-    EXPECT_EQ(p->getDfValsCount(), 4);
-    EXPECT_EQ(p->getDfAverage(), 4.0);  // 1, 5, 5, 5: the values beyond the 2 × 2 grid are not read
-}
-
-TEST_F(Stats, SetNumObjectsChangesTheMissingCount) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->setNumObjects(10);
-    p->updateStatistic();
-    EXPECT_EQ(p->getDfIndefCount(), 6);
-    EXPECT_EQ(p->getDfValsCount(), 4);
-}
-
-// --- the scan as seen by the property's own reads ------------------------------------------------
-
-// Serves reads from a formula instead of a file, so that long rows cost no disk, and records
-// every read the scans make through the interface.
+// Serves reads from a formula instead of a file, so that long rows cost no disk, records the
+// reads the scans make through the interface, and fails the read numbered failAt.
 class FormulaProperty : public TekVor4PropertyImpl {
 public:
     explicit FormulaProperty(const std::wstring& path) : TekVor4PropertyImpl(path, false) {}
-
     int readRawData(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
                     long long dstStride) override {
-        ++reads;
-        if (reads == failAt) return 2;
-        if (dstType != 0 || dstStride != 1 || dstCount != count) return 99;
-        if (start != expectedStart && start != 0) outOfOrder = true;  // a new pass starts at 0
-        expectedStart = start + count;
+        if (++reads == failAt) return 2;
+        if (dstType != dtSingle || dstStride != 1 || dstCount != count) return 99;
+        outOfOrder |= start != next && start != 0;  // a new pass starts at 0
+        next = start + count;
         longest = std::max(longest, count);
-        auto* out = static_cast<float*>(dst);
-        for (long long k = 0; k < count; ++k) out[k] = static_cast<float>((start + k) % 100);
+        for (long long k = 0; k < count; ++k) static_cast<float*>(dst)[k] = static_cast<float>((start + k) % 100);
         return 0;
     }
-    long long reads = 0;
-    long long failAt = -1;
-    long long longest = 0;
-    long long expectedStart = 0;
+    long long reads = 0, failAt = -1, longest = 0, next = 0;
     bool outOfOrder = false;
 };
 
-TEST_F(Stats, LongRowIsReadInBoundedPiecesInObjectOrder) {
-    const long long n = 5'000'000;  // one row of a 1D grid
-    FormulaProperty p(dir_.file("formula.P.property"));
-    p.setGridType(1);
-    p.setSize(n, 1, 1);
-    p.updateStatistic();
-    ASSERT_TRUE(p.getStatisticSet());
-    EXPECT_FALSE(p.outOfOrder);  // each pass reads the objects once, front to back
-    EXPECT_LE(p.longest, 1 << 20);
-    EXPECT_GT(p.reads, 2);
-    EXPECT_EQ(p.getDfMin(), 0.0);
-    EXPECT_EQ(p.getDfMax(), 99.0);
-    EXPECT_EQ(p.getDfAverage(), 49.5);
-    // Each block of 100 values contributes the sum of (k - 49.5)^2, 83325.
-    EXPECT_EQ(p.getDfStdDev(), std::sqrt(83325.0 * (n / 100) / (n - 1)));
-    EXPECT_EQ(p.getDfIndefCount(), 0);
+}  // namespace
 
-    const long long statisticReads = p.reads;
-    p.updateHistogram();  // statistics valid: one more pass only
-    ASSERT_TRUE(p.getHistogramSet());
-    EXPECT_EQ(p.reads, statisticReads + statisticReads / 2);
-    EXPECT_EQ(bin_total(p), n);
-    EXPECT_EQ(p.getHgValue(0), n / 100);
-    EXPECT_EQ(p.getHgValue(97), n / 100);
-    EXPECT_EQ(p.getHgValue(98), 2 * n / 100);  // 98 and 99: the top edge folds into the last filled bin
-}
-
-TEST_F(Stats, FailedReadInTheSecondPassLeavesStatisticsNotValid) {
-    FormulaProperty p(dir_.file("formula.P.property"));
-    p.setGridType(3);
-    p.setSize(10, 4, 1);  // four rows: reads 1-4 are the first pass
-    p.failAt = 6;
-    p.updateStatistic();
-    EXPECT_FALSE(p.getStatisticSet());
-    EXPECT_EQ(p.reads, 6);
-
-    p.reads = 0;
-    p.failAt = 2;  // the histogram computes the statistics first, and that fails
-    p.updateHistogram();
-    EXPECT_FALSE(p.getStatisticSet());
-    EXPECT_FALSE(p.getHistogramSet());
-    EXPECT_EQ(p.reads, 2);
-
-    p.reads = 0;
-    p.failAt = -1;
-    p.updateHistogram();
-    EXPECT_TRUE(p.getStatisticSet());
-    EXPECT_TRUE(p.getHistogramSet());
-    EXPECT_EQ(p.reads, 12);  // two statistics passes and the histogram pass, four rows each
-}
-
-TEST_F(Stats, SingleValueNeedsNoSecondPass) {
-    FormulaProperty p(dir_.file("formula.P.property"));
-    p.setGridType(1);
-    p.setSize(1, 1, 1);
-    p.updateStatistic();
-    EXPECT_TRUE(p.getStatisticSet());
-    EXPECT_EQ(p.reads, 1);
-    EXPECT_EQ(p.getDfStdDev(), 0.0);
-}
-
-// --- failures ----------------------------------------------------------------------------------
-
-TEST_F(Stats, MissingDataFileLeavesBothNotValid) {
-    TekVor4PropertyImpl p(dir_.file("absent.P.property"), false);
-    p.setGridType(3);
-    p.setSize(4, 4, 1);
-    p.updateStatistic();
-    EXPECT_FALSE(p.getStatisticSet());
-    EXPECT_EQ(p.getDfIndefCount(), 0);
-    p.updateHistogram();
-    EXPECT_FALSE(p.getHistogramSet());
-}
-
-TEST_F(Stats, DeletedFileAfterStatisticsLeavesHistogramNotValid) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->updateStatistic();
-    ASSERT_TRUE(p->getStatisticSet());
-    ASSERT_TRUE(p->deletePropFile());
-    p->updateHistogram();  // statistics valid, so only the histogram scan runs, and fails
-    EXPECT_TRUE(p->getStatisticSet());
-    EXPECT_FALSE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgValue(0), 0);
-    p->updateStatistic();
-    EXPECT_FALSE(p->getStatisticSet());
-}
-
-TEST_F(Stats, ShortDataFileFailsTheScan) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->close();
-    std::filesystem::resize_file(std::filesystem::path(p->getFileNameW()), 10);
-    p->updateStatistic();
-    EXPECT_FALSE(p->getStatisticSet());
-}
-
-TEST_F(Stats, RowLongerThanTheObjectCountFails) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->setNumObjects(2);  // the row of 4 values is refused as out of range
-    p->updateStatistic();
-    EXPECT_FALSE(p->getStatisticSet());
-}
-
-TEST_F(Stats, NonsenseSizesNeverCrash) {
-    TekVor4PropertyImpl p(dir_.file("odd.P.property"), false);
-    for (long long s : {-1LL, 0LL, std::numeric_limits<long long>::max()}) {
-        p.setSize(s, s, s);
-        p.updateStatistic();
-        EXPECT_FALSE(p.getStatisticSet());
-        p.updateHistogram();
-        EXPECT_FALSE(p.getHistogramSet());
+// Statistics from the data file: every value read as a single; NaN, an integer 2147483647 and
+// the objects beyond the grid are missing, a byte 255 is a value.
+TEST(Statistics, Table) {
+    struct Row { const char* name; unsigned char type, grid; Values values; long long nx, ny, nz, lx, objects;
+                 bool valid; double min, max, average, stdDev; long long indef; };  // objects: set after the sizes
+    const double f1 = float(0.1), f2 = float(0.2), fm = (f1 + f2) / 2, fd = std::sqrt(2 * (f2 - fm) * (f2 - fm));
+    const Row rows[] = {
+        {"all missing", dtSingle, gt2D, Values(6, NaN), 3, 2, 1, 0, 0, false, k_single_max, -k_single_max, 0, 0, 6},
+        {"1 2 3 4", dtSingle, gt1D, {1, 2, 3, 4}, 4, 1, 1, 0, 0, true, 1, 4, 2.5, std::sqrt(5.0 / 3), 0},
+        {"one value", dtSingle, gt1D, {7}, 1, 1, 1, 0, 0, true, 7, 7, 7, 0, 0},
+        {"3 of 10 missing", dtSingle, gt1D, {1, NaN, 2, NaN, 3, 4, NaN, 5, 6, 7}, 10, 1, 1, 0, 0, true, 1, 7, 4,
+         std::sqrt(28.0 / 6), 3},
+        {"byte 255 is a value", dtByte, gt1D, {255, 0, 9}, 3, 1, 1, 0, 0, true, 0, 255, 88, std::sqrt(20937.0), 0},
+        {"integer missing", dtInteger, gt1D, {inull, -5, 11, inull}, 4, 1, 1, 0, 0, true, -5, 11, 3, std::sqrt(128.0),
+         2},
+        {"doubles as singles", dtDouble, gt1D, {0.1, 0.2, NaN}, 3, 1, 1, 0, 0, true, f1, f2, fm, fd, 1},
+        {"mask bits", dtBitmask, gt1D, {1, 0, 0, 1, 1, 0, 1, 1, 1, 0}, 10, 1, 1, 0, 0, true, 0, 1, 0.6,
+         std::sqrt(2.4 / 9), 0},
+        {"slices and rows", dtSingle, gt3D, ramp(24, 0), 4, 3, 2, 0, 0, true, 0, 23, 11.5, std::sqrt(50.0), 0},
+        {"function grid: 2 x 2 of 12", dtSingle, gtFunc1D, {1, 5, 5, 5, 9, 9, 9, 9, 9, 9, 9, 9}, 2, 2, 1, 2, 0, true,
+         1, 5, 4, 2, 8},
+        {"more objects than read", dtSingle, gt1D, {1, 2, 3, 4}, 4, 1, 1, 0, 10, true, 1, 4, 2.5, std::sqrt(5.0 / 3),
+         6},
+        {"no rows", dtSingle, gt3D, {1, 2, 3, 4, 5}, 3, 0, 2, 0, 5, false, k_single_max, -k_single_max, 0, 0, 5},
+        {"no columns", dtSingle, gt3D, {1, 2, 3, 4}, 0, 2, 1, 0, 4, false, k_single_max, -k_single_max, 0, 0, 4},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TempDir dir;
+        auto p = make_property(dir, "p", r.type, r.grid, 1);
+        p->setFuncLX(r.lx);
+        p->setSize(r.nx, r.ny, r.nz);
+        if (r.objects) p->setNumObjects(r.objects);
+        put_bytes(p->getFileNameW(), file_of(r.values, r.type));
+        p->updateStatistic();
+        EXPECT_EQ(p->getStatisticSet(), r.valid);
+        EXPECT_EQ(text({p->getDfMin(), p->getDfMax()}), text({r.min, r.max}));
+        EXPECT_NEAR(p->getDfAverage(), r.average, 1e-12 * std::fabs(r.average));
+        EXPECT_NEAR(p->getDfStdDev(), r.stdDev, 1e-12 * r.stdDev);
+        EXPECT_EQ(p->getDfIndefCount(), r.indef);
+        EXPECT_EQ(p->getDfValsCount(), p->getNumObjects() - r.indef);
     }
 }
 
-TEST_F(Stats, FloatingPointTrapsAreRestoredAfterTheScan) {
-    // Infinite and missing values raise "invalid" in the second pass; a host that traps it
-    // must neither see the trap nor lose its setting.
-    auto p = with(dtSingle, std::vector<float>{1, std::numeric_limits<float>::infinity(), NaN, 2}, dtSingle);
+// Bounds are average -+ 3 deviations, moved to the extreme when that lies inside them or
+// closer than one deviation. Statistics already valid are used as they are (and the histogram
+// is not recomputed when they change).
+TEST(Histogram, Table) {
+    Values outliers(49, -1.0), alternating, edges, onEdges = {0.0};
+    outliers.resize(98, 1.0);
+    outliers.insert(outliers.end(), {-10.0, 10.0});
+    for (int k = 0; k < 1000; ++k) alternating.push_back(k % 2);
+    for (int j = 0; j <= 99; ++j) {  // on and next to the edges of a width with no exact binary form
+        const float edge = static_cast<float>(1.0 + j * (3.0 / 99.0));
+        const float below = std::nextafter(edge, j > 0 ? 0.0f : 1.0f), above = std::nextafter(edge, j < 99 ? 9.f : 4.f);
+        edges.insert(edges.end(), {edge, below, above});
+    }
+    for (int k = 0; k < 3000; ++k) edges.push_back(static_cast<float>(1.0 + 3.0 * std::fabs(std::sin(k * 0.7))));
+    // With this maximum every eleventh edge is a single whose quotient by the width is an integer,
+    // a hair above what a multiplication by the reciprocal gives.
+    const double top = 1.0256949663162231f, sd = std::sqrt(298.0 / 99);
+    for (int k = 1; k <= 99; ++k) onEdges.push_back(k == 99 ? top : static_cast<float>(k * (top / 99.0)));
+    struct Row { const char* name; unsigned char type; Values values, stats; double lower, upper; };
+    const Row rows[] = {  // stats: minimum, maximum, average, deviation set beforehand
+        {"1 2 3 4: the extremes", dtSingle, {1, 2, 3, 4}, {}, 1, 4},
+        {"one value: width 0", dtSingle, {7}, {}, 7, 7},
+        {"outliers beyond 3 deviations", dtSingle, outliers, {}, -3 * sd, 3 * sd},
+        {"bounds within one deviation of the extremes", dtSingle, alternating, {}, 0, 1},
+        {"width below 1e-6", dtDouble, {1.0, 1.00001, 1.00002}, {}, 1.0, float(1.00002)},
+        {"values next to bin edges", dtSingle, edges, {}, 1, 4},
+        {"values on bin edges", dtSingle, onEdges, {}, 0, top},
+        {"an infinite value: no bounds", dtSingle, {1, Inf, 2, NaN}, {}, NaN, NaN},
+        {"deviation 0 around 5, as set", dtSingle, {1, 2, 3, 4}, {0, 10, 5, 0}, 5, 5},
+        {"negative deviation, as set: reversed bounds", dtSingle, {1, 2, 3, 4, 5}, {1, 5, 3, -1}, 6, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TempDir dir;
+        auto p = holding(dir, r.type, r.values);
+        if (!r.stats.empty()) {
+            p->setMin(r.stats[0]);
+            p->setMax(r.stats[1]);
+            p->setAverage(r.stats[2]);
+            p->setStdDev(r.stats[3]);
+        }
+        p->updateHistogram();
+        ASSERT_TRUE(p->getStatisticSet());
+        expect_histogram(*p, r.values, r.lower, r.upper);
+        EXPECT_EQ(p->getDfAverage(), r.stats.empty() ? p->getDfAverage() : r.stats[2]);  // not recomputed
+        p->setAverage(1.0);
+        EXPECT_TRUE(p->getHistogramSet());
+        EXPECT_EQ(text({p->getHgBndMin()}), text({r.lower}));
+    }
+    // No histogram without values (or with a minimum above the maximum): the earlier one stays, not valid.
+    for (const Values& stats : {Values{3, 2}, Values{}}) {
+        TempDir dir;
+        auto p = holding(dir, dtSingle, stats.empty() ? Values(6, NaN) : Values{1, 2});
+        p->setHgDiapData("0000000500000006");
+        p->setHgBndMin(9.0);
+        if (!stats.empty()) p->setMin(stats[0]), p->setMax(stats[1]);
+        p->updateHistogram();
+        EXPECT_FALSE(p->getHistogramSet());
+        EXPECT_EQ(text({p->getHgBndMin(), double(p->getHgCount()), double(p->getHgValue(0))}), "9 100 0");
+        EXPECT_EQ(p->getHgDiapData(), "0000000500000006");
+    }
+}
+
+// The scans read rows through the interface, a long row in bounded pieces, in object order,
+// once per pass; a failed read in any pass leaves its block not valid.
+TEST(Statistics, ScansThroughTheInterface) {
+    TempDir dir;
+    const long long n = 5'000'000;
+    FormulaProperty p(dir.file("formula.property"));
+    p.setGridType(gt1D);
+    p.setSize(n, 1, 1);
+    p.updateStatistic();
+    ASSERT_TRUE(p.getStatisticSet());
+    EXPECT_FALSE(p.outOfOrder);
+    EXPECT_LE(p.longest, 1 << 20);
+    EXPECT_GT(p.reads, 2);
+    EXPECT_EQ(text({p.getDfMin(), p.getDfMax(), p.getDfAverage(), double(p.getDfIndefCount())}), "0 99 49.5 0");
+    EXPECT_EQ(p.getDfStdDev(), std::sqrt(83325.0 * (n / 100) / (n - 1)));  // each block of 100: 83325
+    const long long statisticReads = p.reads;
+    p.updateHistogram();  // the statistics are valid: one more pass only
+    ASSERT_TRUE(p.getHistogramSet());
+    EXPECT_EQ(p.reads, statisticReads + statisticReads / 2);
+    for (unsigned b : {0u, 1u, 50u, 97u}) EXPECT_EQ(p.getHgValue(b), n / 100) << b;
+    EXPECT_EQ(p.getHgValue(98), 2 * n / 100);  // 98 and 99: the top edge folds into the last bin
+    EXPECT_EQ(p.getHgValue(99), 0);
+
+    struct Row { const char* name; long long objects, failAt; bool histogram, statsValid, histValid; long long reads; };
+    const Row rows[] = {
+        {"fails in the second pass", 10, 6, false, false, false, 6},
+        {"histogram: fails in the statistics", 10, 2, true, false, false, 2},
+        {"histogram: fails in its own pass", 10, 10, true, true, false, 10},
+        {"histogram: no failure", 10, -1, true, true, true, 12},
+        {"one value needs no second pass", 1, -1, false, true, false, 1},
+    };
+    for (const Row& r : rows) {
+        FormulaProperty q(dir.file("formula.property"));
+        q.setGridType(gt2D);
+        q.setSize(r.objects, r.objects > 1 ? 4 : 1, 1);
+        q.failAt = r.failAt;
+        r.histogram ? q.updateHistogram() : q.updateStatistic();
+        EXPECT_EQ(q.getStatisticSet(), r.statsValid) << r.name;
+        EXPECT_EQ(q.getHistogramSet(), r.histValid) << r.name;
+        EXPECT_EQ(q.reads, r.reads) << r.name;
+    }
+}
+
+TEST(Statistics, UnreadableDataNonsenseSizesAndTraps) {
+    TempDir dir;
+    auto absent = make_property(dir, "absent", dtSingle, gt2D, 4, 4);
+    auto shortFile = holding(dir, dtSingle, {1, 2, 3, 4}, gt1D, 1, 1, "short");
+    std::filesystem::resize_file(shortFile->getFileNameW(), 10);
+    auto fewObjects = holding(dir, dtSingle, {1, 2, 3, 4}, gt1D, 1, 1, "few");
+    fewObjects->setNumObjects(2);  // the row of 4 values is refused as out of range
+    auto odd = make_property(dir, "odd", dtSingle, gt2D, 1);
+    for (long long s : {-1LL, 0LL, std::numeric_limits<long long>::max(), 1LL}) {
+        odd->setSize(s, s, s);
+        for (TekVor4PropertyImpl* p : {absent.get(), shortFile.get(), fewObjects.get(), odd.get()}) {
+            p->updateHistogram();
+            EXPECT_FALSE(p->getStatisticSet()) << p->getName() << " " << s;
+            EXPECT_FALSE(p->getHistogramSet()) << p->getName() << " " << s;
+        }
+    }
+    EXPECT_EQ(absent->getDfIndefCount(), 0);
+
+    // Infinite and missing values raise "invalid" in the second pass; a host that traps it must
+    // neither see the trap nor lose its setting.
+    auto p = holding(dir, dtSingle, {1, Inf, NaN, 2});
     const unsigned int before = ek_math_fpe_get_state();
     feenableexcept(FE_INVALID);
     p->updateStatistic();
@@ -388,505 +247,177 @@ TEST_F(Stats, FloatingPointTrapsAreRestoredAfterTheScan) {
     EXPECT_EQ(p->getDfIndefCount(), 1);
 }
 
-// --- validity ------------------------------------------------------------------------------------
-
-TEST_F(Stats, SettersMakeValid) {
-    TekVor4PropertyImpl p(dir_.file("v.P.property"), false);
-    EXPECT_FALSE(p.getStatisticSet());
-    EXPECT_FALSE(p.getHistogramSet());
-    for (int k = 0; k < 4; ++k) {
-        TekVor4PropertyImpl q(dir_.file("v.P.property"), false);
-        if (k == 0) q.setMin(-1.5);
-        if (k == 1) q.setMax(2.5);
-        if (k == 2) q.setAverage(0.5);
-        if (k == 3) q.setStdDev(0.25);
-        EXPECT_TRUE(q.getStatisticSet()) << k;
-        EXPECT_FALSE(q.getHistogramSet()) << k;
+// Each statistics setter makes the statistics valid, each histogram setter the histogram;
+// every change of the values makes both not valid, and the scan sees the value window.
+TEST(Statistics, Validity) {
+    TempDir dir;
+    using Set = std::function<void(TekVor4PropertyImpl&)>;
+    const std::pair<Set, const char*> setters[] = {
+        {[](auto& p) { p.setMin(-1.5); }, "10 10 0"},  {[](auto& p) { p.setMax(2.5); }, "10 10 0"},
+        {[](auto& p) { p.setAverage(0.5); }, "10 10 0"}, {[](auto& p) { p.setStdDev(0.25); }, "10 10 0"},
+        {[](auto& p) { p.setStatisticPresent(3); }, "10 7 0"}, {[](auto& p) { p.setHgBndMin(-1.5); }, "01 10 0"},
+        {[](auto& p) { p.setHgBndMax(2.5); }, "01 10 0"}, {[](auto& p) { p.setHgMin(3); }, "01 10 0"},
+        {[](auto& p) { p.setHgMax(4); }, "01 10 0"}};  // valid statistics and histogram, values, counts
+    for (const auto& [set, valid] : setters) {
+        TekVor4PropertyImpl p(dir.file("v.property"), false);
+        p.setSize(5, 2, 1);
+        set(p);
+        const std::string flags = {char('0' + p.getStatisticSet()), char('0' + p.getHistogramSet())};
+        EXPECT_EQ(flags + " " + std::to_string(p.getDfValsCount()) + " " + std::to_string(p.getHgCount()), valid);
     }
-    for (int k = 0; k < 4; ++k) {
-        TekVor4PropertyImpl q(dir_.file("v.P.property"), false);
-        if (k == 0) q.setHgBndMin(-1.5);
-        if (k == 1) q.setHgBndMax(2.5);
-        if (k == 2) q.setHgMin(3);
-        if (k == 3) q.setHgMax(4);
-        EXPECT_TRUE(q.getHistogramSet()) << k;
-        EXPECT_FALSE(q.getStatisticSet()) << k;
-        EXPECT_EQ(q.getHgCount(), 0) << k;
-    }
-    p.setMin(-1.5);
-    p.setMax(2.5);
-    p.setAverage(0.5);
-    p.setStdDev(0.25);
-    p.setHgBndMin(-3.0);
-    p.setHgBndMax(3.0);
-    p.setHgMin(7);
-    p.setHgMax(-8);
-    EXPECT_EQ(p.getDfMin(), -1.5);
-    EXPECT_EQ(p.getDfMax(), 2.5);
-    EXPECT_EQ(p.getDfAverage(), 0.5);
-    EXPECT_EQ(p.getDfStdDev(), 0.25);
-    EXPECT_EQ(p.getHgBndMin(), -3.0);
-    EXPECT_EQ(p.getHgBndMax(), 3.0);
-    EXPECT_EQ(p.getHgMin(), 7);
-    EXPECT_EQ(p.getHgMax(), -8);
-}
-
-TEST_F(Stats, StatisticPresentFromADocument) {
-    TekVor4PropertyImpl p(dir_.file("s.P.property"), false);
-    p.setSize(5, 2, 1);
-    p.setStatisticPresent(3);
-    EXPECT_TRUE(p.getStatisticSet());
-    EXPECT_EQ(p.getDfIndefCount(), 3);
-    EXPECT_EQ(p.getDfValsCount(), 7);
-}
-
-TEST_F(Stats, WritesSingleValuesAndInitMakeNotValid) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    auto computeBoth = [&] {
-        p->updateHistogram();
-        ASSERT_TRUE(p->getStatisticSet());
-        ASSERT_TRUE(p->getHistogramSet());
-    };
+    auto p = holding(dir, dtSingle, {1, 2, 3, 4});
     const float two = 2.0f;
-    computeBoth();
-    ASSERT_EQ(p->write_data(1, &two, 1, dtSingle, 1), 0);
-    EXPECT_FALSE(p->getStatisticSet());
-    EXPECT_FALSE(p->getHistogramSet());
-
-    computeBoth();
-    p->setValueSingle(2, 9.0f);
-    EXPECT_FALSE(p->getStatisticSet());
-    EXPECT_FALSE(p->getHistogramSet());
-
-    computeBoth();
-    p->setValueNull(0);
-    EXPECT_FALSE(p->getStatisticSet());
-    EXPECT_FALSE(p->getHistogramSet());
-
-    computeBoth();
-    ASSERT_TRUE(p->init(true));
-    EXPECT_FALSE(p->getStatisticSet());
-    EXPECT_FALSE(p->getHistogramSet());
-}
-
-TEST_F(Stats, StatisticsSeeValuesStillInTheValueWindow) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
+    const std::function<void()> changes[] = {[&] { ASSERT_EQ(p->write_data(1, &two, 1, dtSingle, 1), 0); },
+                                             [&] { p->setValueSingle(2, 9.0f); }, [&] { p->setValueNull(0); },
+                                             [&] { ASSERT_TRUE(p->init(true)); }};
+    for (int k = 0; k < 4; ++k) {
+        p->updateHistogram();
+        p->setValueInt(4, 1);  // outside the property: refused, nothing changes
+        ASSERT_TRUE(p->getStatisticSet() && p->getHistogramSet()) << k;
+        changes[k]();
+        EXPECT_FALSE(p->getStatisticSet() || p->getHistogramSet()) << k;
+    }
+    ASSERT_EQ(p->write_data(0, &two, 1, dtSingle, 0), 0);
     p->setValueSingle(3, 40.0f);  // held in the window until the next run access
     p->updateStatistic();
     EXPECT_EQ(p->getDfMax(), 40.0);
 }
 
-TEST_F(Stats, HistogramUsesStatisticsAsSetAndIsNotRecomputedWithThem) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4}, dtSingle);
-    p->setMin(0.0);
-    p->setMax(10.0);
-    p->setAverage(5.0);
-    p->setStdDev(0.0);
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getDfAverage(), 5.0);  // not recomputed: the statistics were valid
-    EXPECT_EQ(p->getHgBndMin(), 5.0);
-    EXPECT_EQ(p->getHgBndMax(), 5.0);
-    EXPECT_EQ(p->getHgMin(), 4);  // every value lies below the single-point range
-    EXPECT_EQ(p->getHgMax(), 0);
-    EXPECT_EQ(bin_total(*p), 0);
-
-    p->setAverage(1.0);
-    EXPECT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgBndMin(), 5.0);
-}
-
-TEST_F(Stats, MinimumAboveMaximumStopsTheHistogram) {
-    auto p = with(dtSingle, std::vector<float>{1, 2}, dtSingle);
-    p->setMin(3.0);
-    p->setMax(2.0);
-    p->setHgBndMin(9.0);
-    p->updateHistogram();
-    EXPECT_FALSE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgBndMin(), 9.0);
-}
-
-TEST_F(Stats, BoundsAndOutliers) {
-    // 1000 values near 0 and two far outliers: the ±3σ range is narrower than [min, max].
-    std::vector<float> v(1000);
-    for (size_t k = 0; k < v.size(); ++k) v[k] = static_cast<float>(k % 10) - 4.5f;
-    v[0] = -1000.0f;
-    v[1] = 1000.0f;
-    auto p = with(dtSingle, v, dtSingle);
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    const double avg = p->getDfAverage(), sd = p->getDfStdDev();
-    EXPECT_EQ(p->getHgBndMin(), avg - 3 * sd);
-    EXPECT_EQ(p->getHgBndMax(), avg + 3 * sd);
-    EXPECT_EQ(p->getHgMin(), 1);
-    EXPECT_EQ(p->getHgMax(), 1);
-    EXPECT_EQ(bin_total(*p), 998);
-    EXPECT_EQ(p->getHgValue(99), 0);
-}
-
-TEST_F(Stats, BoundCloserThanOneDeviationToTheExtremeSnapsToIt) {
-    // avg 0.5, sd ≈ 0.5003: avg ± 3 sd lies beyond the data, so both bounds become min and max.
-    std::vector<float> v(1000);
-    for (size_t k = 0; k < v.size(); ++k) v[k] = static_cast<float>(k % 2);
-    auto p = with(dtSingle, v, dtSingle);
-    p->updateHistogram();
-    EXPECT_EQ(p->getHgBndMin(), 0.0);
-    EXPECT_EQ(p->getHgBndMax(), 1.0);
-    EXPECT_EQ(p->getHgValue(0), 500);
-    EXPECT_EQ(p->getHgValue(98), 500);
-}
-
-TEST_F(Stats, TinyWidthPutsEverythingInTheFirstBin) {
-    auto p = with(dtDouble, std::vector<double>{1.0, 1.00001, 1.00002}, dtDouble);
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_LE(std::fabs(p->getHgBndMax() - p->getHgBndMin()) / 99.0, 1e-6);
-    EXPECT_EQ(p->getHgValue(0), 3);
-}
-
-TEST_F(Stats, BinsAreTheFloorOfTheQuotient) {
-    // Values on and next to the bin edges of a width that has no exact binary form.
-    std::vector<float> v;
-    for (int j = 0; j <= 99; ++j) {
-        const float edge = static_cast<float>(1.0 + j * (3.0 / 99.0));
-        v.push_back(edge);
-        if (j > 0) v.push_back(std::nextafter(edge, 0.0f));
-        if (j < 99) v.push_back(std::nextafter(edge, 10.0f));
-    }
-    for (int k = 0; k < 3000; ++k) v.push_back(static_cast<float>(1.0 + 3.0 * std::fabs(std::sin(k * 0.7))));
-    v.push_back(1.0f);
-    v.push_back(4.0f);
-    auto p = with(dtSingle, v, dtSingle);
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    const double lower = p->getHgBndMin(), upper = p->getHgBndMax(), width = (upper - lower) / 99.0;
-    ASSERT_EQ(lower, 1.0);
-    ASSERT_EQ(upper, 4.0);
-    long long expected[100] = {}, below = 0, above = 0;
-    for (float f : v) {
-        const double x = f;
-        if (x < lower)
-            ++below;
-        else if (x > upper)
-            ++above;
-        else
-            ++expected[std::clamp(static_cast<int>(std::floor((x - lower) / width)), 0, 98)];
-    }
-    for (unsigned b = 0; b < 100; ++b) EXPECT_EQ(p->getHgValue(b), expected[b]) << b;
-    EXPECT_EQ(p->getHgMin(), below);
-    EXPECT_EQ(p->getHgMax(), above);
-}
-
-TEST_F(Stats, ValuesExactlyOnBinEdges) {
-    // With this maximum, every eleventh edge is a single whose quotient by the width is an
-    // exact integer, a hair above what a multiplication by the reciprocal would give.
-    const float top = 1.0256949663162231f;
-    const double width = static_cast<double>(top) / 99.0;
-    std::vector<float> v{0.0f, top};
-    for (int k = 1; k < 99; ++k) v.push_back(static_cast<float>(k * width));
-    auto p = with(dtSingle, v, dtSingle);
-    p->updateHistogram();
-    ASSERT_EQ(p->getHgBndMin(), 0.0);
-    ASSERT_EQ(p->getHgBndMax(), static_cast<double>(top));
-    long long expected[100] = {};
-    for (float f : v) ++expected[std::clamp(static_cast<int>(std::floor(f / width)), 0, 98)];
-    for (unsigned b = 0; b < 100; ++b) EXPECT_EQ(p->getHgValue(b), expected[b]) << b;
-    EXPECT_EQ(bin_total(*p), 100);
-}
-
-TEST_F(Stats, InfiniteValuesGiveAnUnboundedHistogram) {
-    // The deviation is not a number, so are both bounds: every value lands in the first bin.
-    auto p = with(dtSingle, std::vector<float>{1, std::numeric_limits<float>::infinity(), 2, NaN}, dtSingle);
-    p->updateHistogram();
-    ASSERT_TRUE(p->getStatisticSet());
-    EXPECT_TRUE(std::isnan(p->getDfStdDev()));
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgValue(0), 3);
-    EXPECT_EQ(bin_total(*p), 3);
-}
-
-TEST_F(Stats, NegativeDeviationSetByHandPutsEverythingOutside) {
-    auto p = with(dtSingle, std::vector<float>{1, 2, 3, 4, 5}, dtSingle);
-    p->setMin(1.0);
-    p->setMax(5.0);
-    p->setAverage(3.0);
-    p->setStdDev(-1.0);  // bounds 6 and 0: an empty, reversed range
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    EXPECT_EQ(p->getHgBndMin(), 6.0);
-    EXPECT_EQ(p->getHgBndMax(), 0.0);
-    EXPECT_EQ(p->getHgMin(), 5);
-    EXPECT_EQ(bin_total(*p), 0);
-}
-
-// --- histogram text ------------------------------------------------------------------------------
-
-TEST_F(Stats, BinTextIs800CharactersEndingInEightZeros) {
-    std::vector<float> v(5000);
-    for (size_t k = 0; k < v.size(); ++k) v[k] = static_cast<float>(k);
-    auto p = with(dtSingle, v, dtSingle);
-    p->updateHistogram();
-    const std::string& text = p->getHgDiapData();
-    ASSERT_EQ(text.size(), 800u);
-    EXPECT_EQ(text.substr(792), "00000000");
-    // The text is the counts, bin by bin, as eight upper-case hexadecimal digits.
-    const auto counts = ek::vor::hist_data(text);
-    for (unsigned b = 0; b < 100; ++b) EXPECT_EQ(counts[b], p->getHgValue(b)) << b;
-    EXPECT_EQ(text.find_first_not_of("0123456789ABCDEF"), std::string::npos);
-    EXPECT_EQ(bin_total(*p), 5000);
-}
-
-TEST_F(Stats, SetHgDiapData) {
-    TekVor4PropertyImpl p(dir_.file("h.P.property"), false);
-    p.setHgDiapData("0000000AFFFFFFFF");
-    EXPECT_TRUE(p.getHistogramSet());
-    EXPECT_EQ(p.getHgDiapData(), "0000000AFFFFFFFF");
-    ASSERT_EQ(p.getHgCount(), 100);
-    EXPECT_EQ(p.getHgValue(0), 10);
-    EXPECT_EQ(p.getHgValue(1), -1);  // signed, unlike the vocabulary's reading
-    for (unsigned b = 2; b < 100; ++b) EXPECT_EQ(p.getHgValue(b), 0) << b;
-    EXPECT_EQ(p.getHgValue(100), 0);
-    EXPECT_EQ(p.getHgValue(0xFFFFFFFFu), 0);
-
-    p.setHgDiapData("");
-    EXPECT_FALSE(p.getHistogramSet());
-    EXPECT_EQ(p.getHgCount(), 0);
-    EXPECT_EQ(p.getHgValue(0), 0);
-}
-
-TEST_F(Stats, SetHgDiapDataOddTexts) {
-    TekVor4PropertyImpl p(dir_.file("h.P.property"), false);
-    p.setHgDiapData("0000000");  // no complete group, but not empty
-    EXPECT_TRUE(p.getHistogramSet());
-    EXPECT_EQ(p.getHgCount(), 100);
-    EXPECT_EQ(p.getHgValue(0), 0);
-
-    p.setHgDiapData("0000000a7FFFFFFF123");  // lower case digits; the tail is ignored
-    EXPECT_EQ(p.getHgValue(0), 10);
-    EXPECT_EQ(p.getHgValue(1), 2147483647);
-    EXPECT_EQ(p.getHgValue(2), 0);
-
-    p.setHgDiapData("0000001G 00000020000003-0000004");  // not eight hexadecimal digits: 0
-    EXPECT_EQ(p.getHgValue(0), 0);
-    EXPECT_EQ(p.getHgValue(1), 0);
-    EXPECT_EQ(p.getHgValue(2), 0);
-    EXPECT_EQ(p.getHgValue(3), 0);
-
+// The counts text: groups of eight hexadecimal digits, signed, 100 counts whatever the length;
+// an empty text empties the counts and makes the histogram not valid.
+TEST(Histogram, CountsFromText) {
     std::string many;
-    for (int k = 0; k < 130; ++k) {
-        char g[9];
-        std::snprintf(g, sizeof g, "%08X", k + 1);
-        many += g;
-    }
-    p.setHgDiapData(many);  // groups past the hundredth have no bin
-    EXPECT_EQ(p.getHgCount(), 100);
-    EXPECT_EQ(p.getHgValue(0), 1);
-    EXPECT_EQ(p.getHgValue(99), 100);
-    EXPECT_EQ(p.getHgDiapData(), many);
-
-    p.setHgDiapData(std::string("0000000\0" "00000005", 16));
-    EXPECT_EQ(p.getHgValue(0), 0);
-    EXPECT_EQ(p.getHgValue(1), 5);
-}
-
-// --- metadata element ----------------------------------------------------------------------------
-
-namespace xml {
-
-void take_narrow(const char* text, void* ctx) { *static_cast<std::string*>(ctx) = text ? text : ""; }
-void take_wide(const wchar_t* text, void* ctx) { *static_cast<std::wstring*>(ctx) = text ? text : L""; }
-
-std::string name(Tek_xml_node* node) {
-    std::string out;
-    Tek_string_adapter* a = ek_string_adp_create(take_narrow, nullptr, &out);
-    ek_xnode_get_name_adp(node, a);
-    ek_string_adp_destroy(a);
-    return out;
-}
-
-std::string str(Tek_xml_node* node, const char* key) {
-    std::string out;
-    Tek_string_adapter* a = ek_string_adp_create(take_narrow, nullptr, &out);
-    ek_xnode_get_node_str(node, key, "<absent>", a);
-    ek_string_adp_destroy(a);
-    return out;
-}
-
-std::wstring wstr(Tek_xml_node* node, const char* key) {
-    std::wstring out;
-    Tek_string_adapter* a = ek_string_adp_create(nullptr, take_wide, &out);
-    ek_xnode_get_node_str(node, key, "<absent>", a);
-    ek_string_adp_destroy(a);
-    return out;
-}
-
-// The keys of a node's values, in the order they were written.
-std::vector<std::string> keys(Tek_xml_node* node) {
-    std::vector<std::string> out;
-    for (int i = 0;; ++i) {
-        Tek_xml_node* child = ek_xnode_get_node_by_no(node, i);
-        if (!child) break;
-        out.push_back(name(child));
-        ek_xnode_close(child);
-    }
-    return out;
-}
-
-// Saves the property under a fresh "Properties" node and hands the element over.
-class Saved {
-public:
-    explicit Saved(TekVor4Property& p) : doc_(ek_xml_create()) {
-        root_ = ek_xml_set_root_w(doc_, L"Properties");
-        p.saveMetadata(root_);
-        node_ = ek_xnode_get_node_by_no(root_, 0);
-    }
-    ~Saved() {
-        ek_xnode_close(node_);
-        ek_xnode_close(root_);
-        ek_xml_destroy(doc_);
-    }
-    Saved(const Saved&) = delete;
-    Saved& operator=(const Saved&) = delete;
-    Tek_xml_node* node() const { return node_; }
-    Tek_xml_node* root() const { return root_; }
-
-private:
-    Tek_xml_doc* doc_;
-    Tek_xml_node* root_ = nullptr;
-    Tek_xml_node* node_ = nullptr;
-};
-
-}  // namespace xml
-
-using Keys = std::vector<std::string>;
-
-TEST_F(Stats, MetadataOfAPlainPropertyWithoutStatistics) {
-    TekVor4PropertyImpl p(dir_.file("m.P.property"), false);
-    p.setName(std::wstring(L"Depth"));
-    p.setCaption(std::wstring(L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430"));  // Глубина
-    p.setPropKind(4);
-    p.setDataType(dtInteger);
-    p.setGridType(3);
-    p.setFuncX0(1.0);
-    p.setFuncLX(3);
-    xml::Saved s(p);
-    ASSERT_NE(s.node(), nullptr);
-    EXPECT_EQ(xml::name(s.node()), "TGrDocProp");
-    EXPECT_EQ(xml::keys(s.node()),
-              (Keys{"IsTemp", "PropName", "Caption", "PropKind", "DataType", "StatExists", "HistogrammExists"}));
-    EXPECT_EQ(xml::str(s.node(), "IsTemp"), "False");
-    EXPECT_FALSE(ek_xnode_get_node_bool(s.node(), L"IsTemp", true));
-    EXPECT_EQ(xml::str(s.node(), "PropName"), "Depth");
-    EXPECT_EQ(xml::str(s.node(), "Caption"), "\xC3\xEB\xF3\xE1\xE8\xED\xE0");
-    EXPECT_EQ(xml::wstr(s.node(), "Caption"), L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430");
-    EXPECT_EQ(xml::wstr(s.node(), "PropKind"), L"pkNominal");
-    EXPECT_EQ(xml::wstr(s.node(), "DataType"), L"dtInteger");
-    EXPECT_EQ(xml::str(s.node(), "StatExists"), "False");
-    EXPECT_EQ(xml::str(s.node(), "HistogrammExists"), "False");
-    // Exactly one element per save.
-    Tek_xml_node* second = ek_xnode_get_node_by_no(s.root(), 1);
-    EXPECT_EQ(second, nullptr);
-    ek_xnode_close(second);
-}
-
-TEST_F(Stats, MetadataWithEverything) {
-    auto p = with(dtSingle, std::vector<float>{1, NaN, 2, 4}, dtSingle);
-    p->setName(std::string("Amp"));
-    p->setTemp(true);
-    p->setPrecision(std::wstring(L"0.00"));
-    p->updateHistogram();
-    ASSERT_TRUE(p->getHistogramSet());
-    xml::Saved s(*p);
-    ASSERT_NE(s.node(), nullptr);
-    EXPECT_EQ(xml::keys(s.node()),
-              (Keys{"IsTemp", "PropName", "Caption", "PropKind", "DataType", "Precision", "StatExists", "IndefCount",
-                    "Min", "Max", "Average", "StDev", "HistogrammExists", "HgBndMin", "HgBndMax", "HgMin", "HgMax",
-                    "HgDiapData"}));
-    EXPECT_EQ(xml::str(s.node(), "IsTemp"), "True");
-    EXPECT_TRUE(ek_xnode_get_node_bool(s.node(), L"IsTemp", false));
-    EXPECT_EQ(xml::str(s.node(), "Caption"), "");
-    EXPECT_EQ(xml::wstr(s.node(), "Precision"), L"0.00");
-    EXPECT_EQ(xml::str(s.node(), "StatExists"), "True");
-    EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"IndefCount", -1), 1);
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"Min", -1), 1.0);
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"Max", -1), 4.0);
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"Average", -1), p->getDfAverage());
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"StDev", -1), p->getDfStdDev());
-    EXPECT_EQ(xml::str(s.node(), "HistogrammExists"), "True");
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"HgBndMin", -1), p->getHgBndMin());
-    EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"HgBndMax", -1), p->getHgBndMax());
-    EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"HgMin", -1), 0);
-    EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"HgMax", -1), 0);
-    EXPECT_EQ(xml::str(s.node(), "HgDiapData"), p->getHgDiapData());
-    EXPECT_EQ(xml::str(s.node(), "HgDiapData").size(), 800u);
-}
-
-TEST_F(Stats, MetadataOfFunctionGrids) {
-    TekVor4PropertyImpl f1(dir_.file("f1.P.property"), false);
-    f1.setGridType(7);
-    f1.setFuncX0(1.5);
-    f1.setFuncDX(0.5);
-    f1.setFuncLX(4);
-    f1.setFuncY0(9.0);
-    f1.setFuncZ0(9.0);
-    f1.setFuncLZ(9);
-    {
-        xml::Saved s(f1);
-        EXPECT_EQ(xml::keys(s.node()), (Keys{"IsTemp", "PropName", "Caption", "PropKind", "DataType", "FuncX0", "FuncDX",
-                                             "FuncLX", "StatExists", "HistogrammExists"}));
-        EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"FuncX0", 0), 1.5);
-        EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"FuncDX", 0), 0.5);
-        EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"FuncLX", 0), 4);
-    }
-    TekVor4PropertyImpl f2(dir_.file("f2.P.property"), false);
-    f2.setGridType(8);
-    f2.setFuncX0(1.5);
-    f2.setFuncDX(0.5);
-    f2.setFuncLX(4);
-    f2.setFuncY0(-2.0);
-    f2.setFuncDY(0.25);
-    f2.setFuncLY(6000000000LL);
-    f2.setFuncDZ(3.0);
-    f2.setMin(1.0);
-    {
-        xml::Saved s(f2);
-        EXPECT_EQ(xml::keys(s.node()),
-                  (Keys{"IsTemp", "PropName", "Caption", "PropKind", "DataType", "FuncX0", "FuncDX", "FuncLX", "FuncY0",
-                        "FuncDY", "FuncLY", "StatExists", "IndefCount", "Min", "Max", "Average", "StDev",
-                        "HistogrammExists"}));
-        EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"FuncY0", 0), -2.0);
-        EXPECT_EQ(ek_xnode_get_node_dbl(s.node(), L"FuncDY", 0), 0.25);
-        EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"FuncLY", 0), 6000000000LL);
-    }
-    for (unsigned char g : {0, 1, 2, 3, 4, 5, 6, 9, 255}) {
-        TekVor4PropertyImpl q(dir_.file("g.P.property"), false);
-        q.setGridType(g);
-        q.setFuncX0(1.0);
-        q.setFuncLX(1);
-        xml::Saved s(q);
-        EXPECT_EQ(xml::keys(s.node()).size(), 7u) << int(g);
+    char g[9];
+    for (int k = 1; k <= 130; ++k) many += (std::snprintf(g, sizeof g, "%08X", k), g);
+    struct Row { const char* name; std::string text; bool valid; std::vector<long long> first; };  // the rest 0
+    const Row rows[] = {
+        {"two groups", "0000000AFFFFFFFF", true, {10, -1}},
+        {"empty", "", false, {}},
+        {"no complete group", "0000000", true, {0}},
+        {"lower case, a tail", "0000000a7FFFFFFF123", true, {10, 2147483647, 0}},
+        {"not hexadecimal", "0000001G 00000020000003-0000004", true, {0, 0, 0, 0}},
+        {"a zero character", std::string("0000000\0" "00000005", 16), true, {0, 5}},
+        {"130 groups", many, true, {1, 2, 3}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TekVor4PropertyImpl p(std::wstring(L"x.property"), false);
+        p.setHgDiapData("00000001");
+        p.setHgDiapData(r.text);
+        EXPECT_EQ(p.getHistogramSet(), r.valid);
+        EXPECT_EQ(p.getHgDiapData(), r.text);
+        ASSERT_EQ(p.getHgCount(), r.valid ? 100 : 0);
+        for (unsigned b = 0; b < 100; ++b)
+            EXPECT_EQ(p.getHgValue(b), b < r.first.size() ? r.first[b] : r.text == many ? b + 1 : 0) << "bin " << b;
+        EXPECT_EQ(p.getHgValue(100) + p.getHgValue(0xFFFFFFFFu), 0);
     }
 }
 
-TEST_F(Stats, MetadataHistogramOnlyAndUnknownCodes) {
-    TekVor4PropertyImpl p(dir_.file("o.P.property"), false);
-    p.setPropKind(200);
-    p.setDataType(9);
-    p.setHgMin(5);
-    xml::Saved s(p);
-    EXPECT_EQ(xml::keys(s.node()), (Keys{"IsTemp", "PropName", "Caption", "PropKind", "DataType", "StatExists",
-                                         "HistogrammExists", "HgBndMin", "HgBndMax", "HgMin", "HgMax", "HgDiapData"}));
-    EXPECT_EQ(xml::str(s.node(), "PropKind"), "");
-    EXPECT_EQ(xml::str(s.node(), "DataType"), "");
-    EXPECT_EQ(ek_xnode_get_node_int64(s.node(), L"HgMin", 0), 5);
-    EXPECT_EQ(xml::str(s.node(), "HgDiapData"), "");
-}
-
-TEST_F(Stats, MetadataToNullNodeWritesNothing) {
-    TekVor4PropertyImpl p(dir_.file("n.P.property"), false);
+// The metadata element: its values in order, as text, for every kind of property.
+TEST(Metadata, ElementValuesInOrder) {
+    const std::string head = "IsTemp=False PropName= Caption= PropKind=pkQuantNonCriter DataType=dtSingle ";
+    const std::string none = "StatExists=False HistogrammExists=False";
+    std::vector<std::pair<std::function<void(TekVor4PropertyImpl&)>, std::string>> rows = {
+        {[](auto& p) {
+             p.setName(std::wstring(L"Depth"));
+             p.setCaption(std::wstring(L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430"));
+             p.setPropKind(4), p.setDataType(dtInteger), p.setGridType(gt2D), p.setFuncX0(1.0), p.setFuncLX(3);
+         }, "IsTemp=False PropName=Depth Caption=\xC3\xEB\xF3\xE1\xE8\xED\xE0 PropKind=pkNominal DataType=dtInteger " +
+                none},
+        {[](auto& p) {
+             p.setTemp(true), p.setName(std::string("Amp")), p.setPrecision(std::wstring(L"0.00")), p.setPropKind(7);
+             p.setDataType(dtBitmask), p.setMin(1), p.setMax(4), p.setAverage(2.5), p.setStdDev(0.5);
+             p.setStatisticPresent(6), p.setHgBndMin(1.5), p.setHgBndMax(3.5), p.setHgMin(2), p.setHgMax(3);
+             p.setHgDiapData("0000000A00000001");
+         }, "IsTemp=True PropName=Amp Caption= PropKind=pkMask DataType=dtBitmask Precision=0.00 StatExists=True "
+            "IndefCount=6 Min=1 Max=4 Average=2.5 StDev=0.5 HistogrammExists=True HgBndMin=1.5 HgBndMax=3.5 HgMin=2 "
+            "HgMax=3 HgDiapData=0000000A00000001"},
+        {[](auto& p) {
+             p.setGridType(gtFunc1D), p.setFuncX0(1.5), p.setFuncDX(0.5), p.setFuncLX(4), p.setFuncY0(9);
+         }, head + "FuncX0=1.5 FuncDX=0.5 FuncLX=4 " + none},
+        {[](auto& p) {
+             p.setGridType(gtFunc2D), p.setFuncX0(1.5), p.setFuncDX(0.5), p.setFuncLX(4), p.setFuncY0(-2);
+             p.setFuncDY(0.25), p.setFuncLY(6000000000LL), p.setFuncDZ(3), p.setFuncLZ(9), p.setMin(1);
+         }, head + "FuncX0=1.5 FuncDX=0.5 FuncLX=4 FuncY0=-2 FuncDY=0.25 FuncLY=6000000000 StatExists=True "
+                   "IndefCount=0 Min=1 Max=0 Average=0 StDev=0 HistogrammExists=False"},
+        {[](auto& p) { p.setPropKind(200), p.setDataType(9), p.setHgMin(5); },
+         "IsTemp=False PropName= Caption= PropKind= DataType= StatExists=False HistogrammExists=True HgBndMin=0 "
+         "HgBndMax=0 HgMin=5 HgMax=0 HgDiapData="},
+    };
+    for (unsigned char g : {0, 1, 2, 3, 4, 5, 6, 9, 255})
+        rows.push_back({[g](auto& p) { p.setGridType(g), p.setFuncX0(1), p.setFuncLX(1); }, head + none});
+    auto take = [](const char* t, void* ctx) { *static_cast<std::string*>(ctx) = t ? t : ""; };
+    std::string name, value;
+    Tek_string_adapter* nameOut = ek_string_adp_create(take, nullptr, &name);
+    Tek_string_adapter* valueOut = ek_string_adp_create(take, nullptr, &value);
+    for (const auto& [setup, expected] : rows) {
+        TekVor4PropertyImpl p(std::wstring(L"m.property"), false);
+        setup(p);
+        Tek_xml_doc* doc = ek_xml_create();
+        Tek_xml_node* root = ek_xml_set_root_w(doc, L"Properties");
+        p.saveMetadata(root);
+        Tek_xml_node* node = ek_xnode_get_node_by_no(root, 0);
+        EXPECT_EQ(ek_xnode_get_node_by_no(root, 1), nullptr);  // one element per save
+        ek_xnode_get_name_adp(node, nameOut);
+        std::string all = name + ":";
+        for (int i = 0; Tek_xml_node* child = ek_xnode_get_node_by_no(node, i); ++i) {
+            ek_xnode_get_name_adp(child, nameOut);
+            ek_xnode_get_node_str(node, name.c_str(), "<absent>", valueOut);
+            all += (i ? " " : "") + name + "=" + value;
+            ek_xnode_close(child);
+        }
+        EXPECT_EQ(all, "TGrDocProp:" + expected);
+        ek_xnode_close(node);
+        ek_xnode_close(root);
+        ek_xml_destroy(doc);
+    }
+    ek_string_adp_destroy(nameOut);
+    ek_string_adp_destroy(valueOut);
+    TekVor4PropertyImpl p(std::wstring(L"n.property"), false);
     p.setMin(1.0);
-    p.saveMetadata(nullptr);
+    p.saveMetadata(nullptr);  // nothing to write into, nothing changes
     EXPECT_TRUE(p.getStatisticSet());
 }
 
-}  // namespace
+// Texts are kept in both forms, converted with the code page (Windows-1251); the path likewise.
+// The object count is the product of the sizes (an empty grid for negative ones, saturated
+// instead of wrapping) times the function multiplier; the block size is nx.
+TEST(Attributes, TextsAndObjectCount) {
+    TekVor4PropertyImpl p(std::string("/data/\xC3\xEB\xF3\xE1\xE8\xED\xE0.property"), true);
+    EXPECT_EQ(p.getFileNameW(), L"/data/\u0413\u043B\u0443\u0431\u0438\u043D\u0430.property");
+    EXPECT_TRUE(p.getReadOnly());
+    EXPECT_TRUE(TekVor4PropertyImpl(std::string(), false).getFileNameW().empty());
+    p.setName(std::wstring(L"\u0413\u043B"));
+    p.setCaption(std::string("\xC3\xEB"));
+    p.setPrecision(std::wstring(L"%.2f \u20AC\u4E2D"));  // the code page has the euro, not the CJK sign
+    EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(), "\xC3\xEB|\xC3\xEB|%.2f \x88?");
+    EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(),
+              L"\u0413\u043B|\u0413\u043B|%.2f \u20AC\u4E2D");
+    p.setName(std::string("\x88"));
+    p.setCaption(std::wstring(L"\u0431"));
+    p.setPrecision(std::string());
+    EXPECT_EQ(p.getNameW() + L"|" + p.getPrecisionW(), L"\u20AC|");
+    EXPECT_EQ(p.getCaption(), "\xE1");
+
+    long long nx = -5;
+    p.getBlockSize(&nx);
+    EXPECT_EQ(nx, 1);
+    EXPECT_EQ(p.getNumObjects(), 0);
+    p.getBlockSize(nullptr);  // tolerated
+    p.setGridType(gt3D);  // the grid type plays no part, nor does FuncLZ
+    p.setFuncLZ(100);
+    struct Row { long long lx, ly, nx, ny, nz, count; };
+    const Row rows[] = {{0, 0, 4, 3, 2, 24},  {0, 5, 10, 1, 1, 10},  {-3, 5, 10, 1, 1, 10}, {4, 0, 10, 1, 1, 50},
+                        {4, 3, 10, 1, 1, 130}, {4, -1, 10, 1, 1, 10}, {0, 0, -4, 3, 2, 0},   {2, 0, 0, 3, 2, 0},
+                        {0, 0, 1LL << 40, 1LL << 40, 1, std::numeric_limits<long long>::max()}};
+    for (const Row& r : rows) {
+        p.setFuncLX(r.lx);
+        p.setFuncLY(r.ly);
+        p.setSize(r.nx, r.ny, r.nz);
+        p.getBlockSize(&nx);
+        EXPECT_EQ(text({double(p.getNumObjects()), double(nx)}), text({double(r.count), double(std::max(r.nx, 0LL))}))
+            << "LX " << r.lx << " LY " << r.ly << " sizes " << r.nx << " " << r.ny << " " << r.nz;
+    }
+    p.setNumObjects(-10);
+    EXPECT_EQ(p.getNumObjects(), 0);
+}

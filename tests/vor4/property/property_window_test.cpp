@@ -1,11 +1,8 @@
-// Single values through the value window: placement, the getter and setter tables, write-back
-// and coherence with run writes.
+// Single values through the value window: its placement, the getter and setter tables,
+// write-back, and coherence with run writes.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
-#include <limits>
-#include <numeric>
+#include <tuple>
 
 #include "property_test_support.h"
 
@@ -13,381 +10,189 @@ using namespace ek::test;
 
 namespace {
 
-constexpr int inull = 2147483647;
-constexpr float fnan = std::numeric_limits<float>::quiet_NaN();
-constexpr double dnan = std::numeric_limits<double>::quiet_NaN();
-
-template <class T>
-std::unique_ptr<TekVor4PropertyImpl> holding(const TempDir& dir, unsigned char type, const std::vector<T>& values,
-                                             bool readOnly = false) {
-    auto p = make_property(dir, "v", type, gt1D, static_cast<long long>(values.size()), 1, 1, readOnly);
-    put_bytes(p->getFileNameW(), as_bytes(values));
-    return p;
-}
-
-std::vector<int> ramp(int n, int base) {
-    std::vector<int> v(static_cast<size_t>(n));
-    std::iota(v.begin(), v.end(), base);
-    return v;
-}
-
-// Reads index through the window; -1 when the getter fails.
+// The value at index through the window; -1 when the getter fails.
 int value_at(TekVor4PropertyImpl& p, long long index) {
     int v = 0;
     return p.getValueInt(index, v) ? v : -1;
 }
 
+enum Setter { Bool, Byte, Int, Single, Double, Null };
+
 }  // namespace
 
-// The window's place shows after the file changes behind a closed property: indices inside the
-// window still give the old values, the first one outside gives a new one.
-TEST(ValueWindow, SmallPropertyIsOneWindow) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(100, 0));
-    EXPECT_EQ(value_at(*p, 57), 57);
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(ramp(100, 1000)));
-    EXPECT_EQ(value_at(*p, 0), 0);
-    EXPECT_EQ(value_at(*p, 99), 99);
+// The window holds up to 8192 values centred on the index, kept inside the property. Where it
+// lies shows after the file changes behind a closed property: inside it the old values stay.
+TEST(ValueWindow, Placement) {
+    struct Step { double rewrite; long long index; int expected; };  // rewrite: the file becomes base + index first
+    const std::pair<size_t, std::vector<Step>> rows[] = {
+        {100, {{0, 57, 57}, {1000, 0, 0}, {0, 99, 99}}},  // one window
+        {20000,
+         {{0, 19999, 19999},                                 // [11808, 20000)
+          {100000, 11808, 11808}, {0, 11807, 111807},        // outside: [7711, 15903)
+          {200000, 7711, 107711}, {0, 15902, 115902}, {0, 10, 200010},  // [0, 8192)
+          {300000, 8191, 208191}, {0, 8192, 308192}}},
+    };
+    for (const auto& [objects, steps] : rows) {
+        TempDir dir;
+        auto p = holding(dir, dtInteger, ramp(objects, 0));
+        for (const Step& s : steps) {
+            if (s.rewrite != 0) {
+                p->close();
+                put_bytes(p->getFileNameW(), encode(ramp(objects, s.rewrite), dtInteger));
+            }
+            EXPECT_EQ(value_at(*p, s.index), s.expected) << objects << " objects, index " << s.index;
+        }
+    }
 }
 
-TEST(ValueWindow, PlacementAtTheEndTheStartAndTheMiddle) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(20000, 0));
-    EXPECT_EQ(value_at(*p, 19999), 19999);  // window [11808, 20000)
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(ramp(20000, 100000)));
-    EXPECT_EQ(value_at(*p, 11808), 11808);
-    EXPECT_EQ(value_at(*p, 11807), 111807);  // outside: rebuilt around 11807, [7711, 15903)
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(ramp(20000, 200000)));
-    EXPECT_EQ(value_at(*p, 7711), 107711);
-    EXPECT_EQ(value_at(*p, 15902), 115902);
-    EXPECT_EQ(value_at(*p, 10), 200010);  // window [0, 8192)
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(ramp(20000, 300000)));
-    EXPECT_EQ(value_at(*p, 8191), 208191);
-    EXPECT_EQ(value_at(*p, 8192), 308192);
+// The getter table: each stored value read by the five getters; NaN where the getter fails.
+TEST(ValueWindow, GetterTable) {
+    struct Row { unsigned char type; double stored; Values got; };  // bool, byte, int, single, double
+    const Row rows[] = {
+        {dtSingle, NaN, {1, NaN, NaN, NaN, NaN}},      {dtSingle, 1.5, {1, 1, 2, 1.5, 1.5}},
+        {dtSingle, -1.5, {1, 255, -1, -1.5, -1.5}},    {dtSingle, 300.75, {1, 44, 301, 300.75, 300.75}},
+        {dtSingle, -0.0, {0, 0, 0, -0.0, -0.0}},       {dtSingle, 2.5, {1, 2, 3, 2.5, 2.5}},
+        {dtByte, 0, {0, 0, 0, 0, 0}},                  {dtByte, 255, {1, 255, 255, 255, 255}},
+        {dtBitmask, 1, {1, 1, 1, 1, 1}},               {dtBitmask, 0, {0, 0, 0, 0, 0}},
+        {dtInteger, inull, {1, NaN, NaN, NaN, NaN}},   {dtInteger, -3, {1, 253, -3, -3, -3}},
+        {dtInteger, 0x1FF, {1, 255, 511, 511, 511}},   {dtInteger, 16777217, {1, 1, 16777217, 16777216, 16777217}},
+        {dtInteger, 0, {0, 0, 0, 0, 0}},               {dtDouble, NaN, {1, NaN, NaN, NaN, NaN}},
+        {dtDouble, 2.5, {1, 2, 3, 2.5, 2.5}},          {dtDouble, -2.7, {1, 254, -2, -2.7, -2.7}},
+        {dtDouble, 1e300, {1, 0, imin, Inf, 1e300}},   {dtDouble, -0.4, {1, 0, 0, -0.4, -0.4}},
+    };
+    const unsigned char as[5] = {dtByte, dtByte, dtInteger, dtSingle, dtDouble};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << ", stored " << row.stored);
+        TempDir dir;
+        Values values(12, 0);  // the value sits among others, in a mask's second byte
+        values[9] = row.stored;
+        auto p = holding(dir, row.type, values);
+        bool b = false;
+        unsigned char u = 0;
+        int i = 0;
+        float f = 0;
+        double d = 0;
+        const bool ok[5] = {p->getValueBool(9, b), p->getValueByte(9, u), p->getValueInt(9, i),
+                            p->getValueSingle(9, f), p->getValueDouble(9, d)};
+        const Values got = {double(b), double(u), double(i), double(f), d};
+        for (size_t k = 0; k < 5; ++k)
+            EXPECT_EQ(ok[k] ? text({got[k]}) : "fails", std::isnan(row.got[k]) ? "fails" : text_as({row.got[k]}, as[k]))
+                << "getter " << k;
+    }
 }
 
-TEST(ValueWindow, GettersFromSingles) {
-    TempDir dir;
-    auto p = holding(dir, dtSingle, std::vector<float>{fnan, 1.5f, -1.5f, 300.7f, 0.0f, 2.5f, -0.0f});
-    bool b = false;
-    ASSERT_TRUE(p->getValueBool(0, b));
-    EXPECT_TRUE(b);  // NaN is non-zero
-    ASSERT_TRUE(p->getValueBool(6, b));
-    EXPECT_FALSE(b);
-    unsigned char u = 9;
-    EXPECT_FALSE(p->getValueByte(0, u));
-    EXPECT_EQ(u, 9);
-    ASSERT_TRUE(p->getValueByte(3, u));
-    EXPECT_EQ(u, 44);
-    ASSERT_TRUE(p->getValueByte(2, u));
-    EXPECT_EQ(u, 255);  // low byte of trunc(-1.5) = -1
-    int i = 0;
-    EXPECT_FALSE(p->getValueInt(0, i));
-    ASSERT_TRUE(p->getValueInt(1, i));
-    EXPECT_EQ(i, 2);
-    ASSERT_TRUE(p->getValueInt(2, i));
-    EXPECT_EQ(i, -1);
-    ASSERT_TRUE(p->getValueInt(5, i));
-    EXPECT_EQ(i, 3);
-    float f = 0;
-    EXPECT_FALSE(p->getValueSingle(0, f));
-    ASSERT_TRUE(p->getValueSingle(3, f));
-    EXPECT_EQ(f, 300.7f);
-    double d = 0;
-    EXPECT_FALSE(p->getValueDouble(0, d));
-    ASSERT_TRUE(p->getValueDouble(3, d));
-    EXPECT_EQ(d, double(300.7f));
+// The setter table: the value each setter stores, seen in the file after the write-back; the
+// neighbours keep theirs.
+TEST(ValueWindow, SetterTable) {
+    struct Row { unsigned char type; Setter setter; double value, stored; };
+    const Row rows[] = {
+        {dtSingle, Bool, 1, 1},          {dtSingle, Byte, 7, 7},          {dtSingle, Int, inull, NaN},
+        {dtSingle, Int, 16777217, 16777216}, {dtSingle, Single, Inf, Inf}, {dtSingle, Single, NaN, NaN},
+        {dtSingle, Double, 0.1, 0.1},    {dtSingle, Double, NaN, NaN},    {dtSingle, Null, 0, NaN},
+        {dtByte, Bool, 1, 1},            {dtByte, Byte, 200, 200},        {dtByte, Int, 0x1FF, 255},
+        {dtByte, Int, inull, 255},       {dtByte, Single, NaN, 0},        {dtByte, Single, 258.9, 2},
+        {dtByte, Double, -1, 255},       {dtByte, Null, 0, 0},            {dtInteger, Bool, 1, 1},
+        {dtInteger, Byte, 200, 200},     {dtInteger, Int, -77, -77},      {dtInteger, Single, NaN, inull},
+        {dtInteger, Single, 1.5, 2},     {dtInteger, Double, 2.5, 3},     {dtInteger, Double, -2.7, -2},
+        {dtInteger, Double, -0.4, 0},    {dtInteger, Null, 0, inull},     {dtBitmask, Bool, 0, 0},
+        {dtBitmask, Bool, 1, 1},         {dtBitmask, Byte, 0, 0},         {dtBitmask, Byte, 7, 1},
+        {dtBitmask, Int, -5, 1},         {dtBitmask, Int, 0, 0},          {dtBitmask, Single, NaN, 1},
+        {dtBitmask, Single, 0, 0},       {dtBitmask, Double, -0.25, 1},   {dtBitmask, Double, 0, 0},
+        {dtBitmask, Null, 0, 0},         {dtDouble, Bool, 0, 0},          {dtDouble, Byte, 255, 255},
+        {dtDouble, Int, inull, NaN},     {dtDouble, Int, 16777217, 16777217}, {dtDouble, Single, 0.1, double(0.1f)},
+        {dtDouble, Single, NaN, NaN},    {dtDouble, Double, -2.7, -2.7},  {dtDouble, Double, NaN, NaN},
+        {dtDouble, Null, 0, NaN},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << " setter " << row.setter << " " << row.value);
+        TempDir dir;
+        const double before = row.type == dtBitmask ? 1 - row.stored : 5;  // a mask starts from the other bit
+        auto p = holding(dir, row.type, Values(11, before));
+        switch (row.setter) {
+            case Bool: p->setValueBool(9, row.value != 0); break;
+            case Byte: p->setValueByte(9, static_cast<unsigned char>(row.value)); break;
+            case Int: p->setValueInt(9, static_cast<int>(row.value)); break;
+            case Single: p->setValueSingle(9, static_cast<float>(row.value)); break;
+            case Double: p->setValueDouble(9, row.value); break;
+            case Null: p->setValueNull(9); break;
+        }
+        ASSERT_TRUE(p->flushBuffer());
+        Values want(11, before);
+        want[9] = row.stored;
+        EXPECT_EQ(text(file_values(*p, 11)), text_as(want, row.type));
+    }
 }
 
-TEST(ValueWindow, GettersFromBytesAndMasks) {
-    TempDir dir;
-    auto p = holding(dir, dtByte, std::vector<unsigned char>{0, 255, 7});
-    bool b = true;
-    ASSERT_TRUE(p->getValueBool(0, b));
-    EXPECT_FALSE(b);
-    unsigned char u = 0;
-    ASSERT_TRUE(p->getValueByte(1, u));
-    EXPECT_EQ(u, 255);
-    int i = 0;
-    ASSERT_TRUE(p->getValueInt(1, i));
-    EXPECT_EQ(i, 255);
-    float f = 0;
-    ASSERT_TRUE(p->getValueSingle(1, f));  // never missing
-    EXPECT_EQ(f, 255.0f);
-    double d = 0;
-    ASSERT_TRUE(p->getValueDouble(2, d));
-    EXPECT_EQ(d, 7.0);
-
-    TempDir dir2;
-    auto m = make_property(dir2, "m", dtBitmask, gt1D, 12);
-    put_bytes(m->getFileNameW(), {0x04, 0x08});
-    ASSERT_TRUE(m->getValueByte(2, u));
-    EXPECT_EQ(u, 1);
-    ASSERT_TRUE(m->getValueByte(3, u));
-    EXPECT_EQ(u, 0);
-    ASSERT_TRUE(m->getValueInt(11, i));
-    EXPECT_EQ(i, 1);
-    ASSERT_TRUE(m->getValueBool(11, b));
-    EXPECT_TRUE(b);
-    ASSERT_TRUE(m->getValueSingle(10, f));
-    EXPECT_EQ(f, 0.0f);
-    ASSERT_TRUE(m->getValueDouble(2, d));
-    EXPECT_EQ(d, 1.0);
-}
-
-TEST(ValueWindow, GettersFromIntegersAndDoubles) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, std::vector<int>{inull, -3, 0x1FF, 16777217});
-    bool b = false;
-    ASSERT_TRUE(p->getValueBool(0, b));
-    EXPECT_TRUE(b);  // the missing value counts as set
-    unsigned char u = 0;
-    EXPECT_FALSE(p->getValueByte(0, u));
-    ASSERT_TRUE(p->getValueByte(2, u));
-    EXPECT_EQ(u, 0xFF);
-    int i = 0;
-    EXPECT_FALSE(p->getValueInt(0, i));
-    ASSERT_TRUE(p->getValueInt(1, i));
-    EXPECT_EQ(i, -3);
-    float f = 0;
-    EXPECT_FALSE(p->getValueSingle(0, f));
-    ASSERT_TRUE(p->getValueSingle(3, f));
-    EXPECT_EQ(f, 16777216.0f);
-    double d = 0;
-    EXPECT_FALSE(p->getValueDouble(0, d));
-    ASSERT_TRUE(p->getValueDouble(3, d));
-    EXPECT_EQ(d, 16777217.0);
-
-    TempDir dir2;
-    auto q = holding(dir2, dtDouble, std::vector<double>{dnan, 2.5, -2.7, 1e300, -0.4});
-    ASSERT_TRUE(q->getValueBool(0, b));
-    EXPECT_TRUE(b);
-    EXPECT_FALSE(q->getValueByte(0, u));
-    ASSERT_TRUE(q->getValueByte(2, u));
-    EXPECT_EQ(u, 254);
-    EXPECT_FALSE(q->getValueInt(0, i));
-    ASSERT_TRUE(q->getValueInt(1, i));
-    EXPECT_EQ(i, 3);
-    ASSERT_TRUE(q->getValueInt(2, i));
-    EXPECT_EQ(i, -2);
-    ASSERT_TRUE(q->getValueInt(4, i));
-    EXPECT_EQ(i, 0);
-    ASSERT_TRUE(q->getValueInt(3, i));
-    EXPECT_EQ(i, std::numeric_limits<int>::min());
-    EXPECT_FALSE(q->getValueSingle(0, f));
-    ASSERT_TRUE(q->getValueSingle(3, f));
-    EXPECT_TRUE(std::isinf(f));
-    EXPECT_FALSE(q->getValueDouble(0, d));
-    ASSERT_TRUE(q->getValueDouble(2, d));
-    EXPECT_EQ(d, -2.7);
-}
-
-TEST(ValueWindow, SettersIntoSingles) {
-    TempDir dir;
-    auto p = holding(dir, dtSingle, std::vector<float>(8, 5.0f));
-    p->setValueBool(0, true);
-    p->setValueByte(1, 7);
-    p->setValueInt(2, inull);
-    p->setValueInt(3, 16777217);
-    p->setValueSingle(4, std::numeric_limits<float>::infinity());
-    p->setValueDouble(5, 0.1);
-    p->setValueNull(6);
-    p->setValueDouble(7, dnan);
-    ASSERT_TRUE(p->flushBuffer());
-    const auto s = from_bytes<float>(file_bytes(p->getFileNameW()));
-    EXPECT_EQ(s[0], 1.0f);
-    EXPECT_EQ(s[1], 7.0f);
-    EXPECT_TRUE(std::isnan(s[2]));
-    EXPECT_EQ(s[3], 16777216.0f);
-    EXPECT_TRUE(std::isinf(s[4]));
-    EXPECT_EQ(s[5], 0.1f);
-    EXPECT_TRUE(std::isnan(s[6]));
-    EXPECT_TRUE(std::isnan(s[7]));
-}
-
-TEST(ValueWindow, SettersIntoBytes) {
-    TempDir dir;
-    auto p = holding(dir, dtByte, std::vector<unsigned char>(8, 9));
-    p->setValueBool(0, true);
-    p->setValueByte(1, 200);
-    p->setValueInt(2, 0x1FF);
-    p->setValueSingle(3, fnan);
-    p->setValueSingle(4, 258.9f);
-    p->setValueDouble(5, -1.0);
-    p->setValueNull(6);
-    p->setValueInt(7, inull);
-    ASSERT_TRUE(p->flushBuffer());
-    EXPECT_EQ(file_bytes(p->getFileNameW()), (std::vector<unsigned char>{1, 200, 255, 0, 2, 255, 0, 255}));
-    unsigned char u = 9;
-    ASSERT_TRUE(p->getValueByte(6, u));  // a nulled byte is a plain 0
-    EXPECT_EQ(u, 0);
-}
-
-TEST(ValueWindow, SettersIntoIntegers) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, std::vector<int>(8, 5));
-    p->setValueBool(0, true);
-    p->setValueByte(1, 200);
-    p->setValueInt(2, -77);
-    p->setValueSingle(3, fnan);
-    p->setValueSingle(4, 1.5f);
-    p->setValueDouble(5, 2.5);
-    p->setValueDouble(6, -2.7);
-    p->setValueNull(7);
-    ASSERT_TRUE(p->flushBuffer());
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW())), (std::vector<int>{1, 200, -77, inull, 2, 3, -2, inull}));
-}
-
-TEST(ValueWindow, SettersIntoMasks) {
-    TempDir dir;
-    auto p = make_property(dir, "m", dtBitmask, gt1D, 12);
-    put_bytes(p->getFileNameW(), {0xFF, 0x00});
-    p->setValueBool(0, false);
-    p->setValueByte(1, 0);
-    p->setValueByte(8, 7);
-    p->setValueInt(9, -5);
-    p->setValueSingle(10, fnan);
-    p->setValueDouble(2, 0.0);
-    p->setValueDouble(11, -0.25);
-    p->setValueNull(3);
-    ASSERT_TRUE(p->flushBuffer());
-    EXPECT_EQ(file_bytes(p->getFileNameW()), (std::vector<unsigned char>{0xF0, 0x0F}));
-}
-
-TEST(ValueWindow, SettersIntoDoubles) {
-    TempDir dir;
-    auto p = holding(dir, dtDouble, std::vector<double>(6, 5.0));
-    p->setValueBool(0, false);
-    p->setValueByte(1, 255);
-    p->setValueInt(2, inull);
-    p->setValueSingle(3, 0.1f);
-    p->setValueDouble(4, -2.7);
-    p->setValueNull(5);
-    ASSERT_TRUE(p->flushBuffer());
-    const auto d = from_bytes<double>(file_bytes(p->getFileNameW()));
-    EXPECT_EQ(d[0], 0.0);
-    EXPECT_EQ(d[1], 255.0);
-    EXPECT_TRUE(std::isnan(d[2]));
-    EXPECT_EQ(d[3], double(0.1f));
-    EXPECT_EQ(d[4], -2.7);
-    EXPECT_TRUE(std::isnan(d[5]));
-}
-
-TEST(ValueWindow, RunReadsSeeTheSetters) {
+// A setter's value reaches the file before any run read, index read or run write; values a run
+// write puts under the window are served by it afterwards and never overwritten by it.
+TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
     p->setValueInt(4, 444);
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW()))[4], 4);  // not yet in the file
+    EXPECT_EQ(file_values(*p, 10)[4], 4);  // not yet in the file
     int out[10];
+    long long idx[1];
     ASSERT_EQ(p->readRawData(0, 10, out, 10, dtInteger, 0), 0);
     EXPECT_EQ(out[4], 444);
-    long long idx[1];
     p->setValueInt(5, 555);
-    ASSERT_EQ(p->readRawData_index(0, 1, idx, 0, 1, 1), 0);  // index reads write back too
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW()))[5], 555);
+    ASSERT_EQ(p->readRawData_index(0, 1, idx, 0, 1, 1), 0);
+    EXPECT_EQ(file_values(*p, 10)[5], 555);
     EXPECT_TRUE(p->flushBuffer());  // nothing left to write
-}
-
-TEST(ValueWindow, RunWritesOverTheWindowWin) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(10, 0));
-    EXPECT_EQ(value_at(*p, 3), 3);
-    const int five = 50;
-    ASSERT_EQ(p->write_data(3, &five, 1, dtInteger, 0), 0);
+    const int fifty = 50, nine = 99, six = 606;
+    ASSERT_EQ(p->write_data(3, &fifty, 1, dtInteger, 0), 0);
     EXPECT_EQ(value_at(*p, 3), 50);  // a clean window does not serve the old value
-
-    p->setValueInt(3, 77);  // dirty window
+    p->setValueInt(3, 77);
     p->setValueInt(6, 66);
-    const int nine = 99;
     ASSERT_EQ(p->write_data(3, &nine, 1, dtInteger, 0), 0);
     EXPECT_EQ(value_at(*p, 3), 99);
-    EXPECT_EQ(value_at(*p, 6), 66);  // the window's own changes went out first
-    p->close();
-    const auto v = from_bytes<int>(file_bytes(p->getFileNameW()));
-    EXPECT_EQ(v[3], 99);  // never overwritten by a stale window
-    EXPECT_EQ(v[6], 66);
-
+    EXPECT_EQ(value_at(*p, 6), 66);
     p->setValueInt(1, 11);
-    const float s[2] = {1.0f, 2.0f};
-    ASSERT_EQ(p->write_data(0, s, 2, dtSingle, 0), 0);  // converting write over the window
-    p->close();
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW()))[1], 2);
-}
-
-TEST(ValueWindow, DirectWritersKeepTheWindowInStepAndItsChanges) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(10, 0));
-    p->setValueInt(2, 33);  // builds the window [0, 10)
-    int out = 0;
-    ASSERT_EQ(p->readRawData(5, 1, &out, 1, dtInteger, 0), 0);  // the file now stands after object 5
-    p->setValueInt(3, 44);                                       // dirty again, no file access
-    const int six = 606;
+    const float singles[2] = {1.0f, 2.0f};
+    ASSERT_EQ(p->write_data(0, singles, 2, dtSingle, 0), 0);  // a converting write over the window
+    p->setValueInt(2, 33);
+    ASSERT_EQ(p->readRawData(5, 1, out, 1, dtInteger, 0), 0);  // the file now stands after object 5
+    p->setValueInt(8, 88);                                     // dirty again, no file access
     ASSERT_EQ(p->write_same(&six, 1), 0);
+    const double seven = 7.9;
+    ASSERT_EQ(p->write_any(&seven, 1, dtDouble, 0), 0);
     EXPECT_EQ(value_at(*p, 6), 606);
-    const double seven[1] = {7.9};
-    ASSERT_EQ(p->write_any(seven, 1, dtDouble, 0), 0);
     EXPECT_EQ(value_at(*p, 7), 7);
     p->close();
-    const auto v = from_bytes<int>(file_bytes(p->getFileNameW()));
-    EXPECT_EQ(v[2], 33);
-    EXPECT_EQ(v[3], 44);  // the window's own change survived
-    EXPECT_EQ(v[6], 606);
-    EXPECT_EQ(v[7], 7);
+    EXPECT_EQ(text(file_values(*p, 10)), "1 2 33 99 444 555 606 7 88 9");
 
-    TempDir dir2;
-    auto m = make_property(dir2, "m", dtBitmask, gt1D, 16);
-    put_bytes(m->getFileNameW(), {0x00, 0x00});
-    m->setValueBool(0, true);  // dirty
-    const unsigned char bits[8] = {0, 1, 0, 0, 0, 0, 0, 1};
-    ASSERT_EQ(m->write_bit(1, bits, 8), 0);
-    bool b = false;
-    ASSERT_TRUE(m->getValueBool(9, b));
-    EXPECT_TRUE(b);
-    ASSERT_TRUE(m->getValueBool(8, b));
-    EXPECT_FALSE(b);
+    auto clean = holding(dir, dtInteger, ramp(4, 0), gt1D, 1, 1, "clean");  // a clean window is never written back
+    EXPECT_EQ(value_at(*clean, 1), 1);
+    put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger));  // behind the property's back
+    clean->close();
+    EXPECT_EQ(text(file_values(*clean, 4)), "10 11 12 13");
+
+    auto m = holding(dir, dtBitmask, Values(16, 0), gt1D, 1, 1, "m");  // the same for bits from write_bit
+    m->setValueBool(0, true);
+    const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
+    ASSERT_EQ(m->write_bit(1, bits.data(), 8), 0);
+    bool b8 = true, b9 = false;
+    EXPECT_TRUE(m->getValueBool(8, b8) && !b8 && m->getValueBool(9, b9) && b9);
     m->close();
-    EXPECT_EQ(file_bytes(m->getFileNameW()), (std::vector<unsigned char>{0x01, 0x82}));
+    EXPECT_EQ(file_bytes(m->getFileNameW()), (Bytes{0x01, 0x82}));
+
+    auto far = holding(dir, dtInteger, ramp(20000, 0), gt1D, 1, 1, "far");  // a write outside the window [0, 8192)
+    far->setValueInt(10, 1010);
+    ASSERT_EQ(far->write_data(15000, &six, 1, dtInteger, 0), 0);
+    EXPECT_EQ(text({file_values(*far, 20000)[10], file_values(*far, 20000)[15000]}), "1010 606");  // written back
+    EXPECT_EQ(text({double(value_at(*far, 10)), double(value_at(*far, 8191))}), "1010 8191");
 }
 
-TEST(ValueWindow, WritesElsewhereKeepTheWindow) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(20000, 0));
-    p->setValueInt(10, 1010);  // window [0, 8192)
-    const int far = 7;
-    ASSERT_EQ(p->write_data(15000, &far, 1, dtInteger, 0), 0);
-    const auto v = from_bytes<int>(file_bytes(p->getFileNameW()));
-    EXPECT_EQ(v[10], 1010);
-    EXPECT_EQ(v[15000], 7);
-    EXPECT_EQ(value_at(*p, 10), 1010);
-    // The window stays: a change behind a closed property is not seen inside it.
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(ramp(20000, 100000)));
-    EXPECT_EQ(value_at(*p, 8191), 8191);
-}
-
-TEST(ValueWindow, MaskWindowWriteBack) {
-    TempDir dir;
-    auto p = make_property(dir, "m", dtBitmask, gt1D, 13);
-    put_bytes(p->getFileNameW(), {0xAA, 0x15});
-    p->setValueBool(12, false);
-    p->setValueBool(0, true);
-    p->close();
-    EXPECT_EQ(file_bytes(p->getFileNameW()), (std::vector<unsigned char>{0xAB, 0x05}));
-}
-
-TEST(ValueWindow, IndicesOutsideThePropertyAreRefused) {
+// Indices outside the property, a change of type or object count, a read-only property, a
+// missing file and an unknown type.
+TEST(ValueWindow, RefusalsAndNewLayouts) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
     int i = 123;
+    bool b = true;
     EXPECT_FALSE(p->getValueInt(-1, i));
     EXPECT_FALSE(p->getValueInt(10, i));
     EXPECT_FALSE(p->getValueInt(std::numeric_limits<long long>::min(), i));
     EXPECT_EQ(i, 123);
-    bool b = true;
     EXPECT_FALSE(p->getValueBool(10, b));
     EXPECT_FALSE(b);
     p->setValueInt(-1, 5);
@@ -396,82 +201,51 @@ TEST(ValueWindow, IndicesOutsideThePropertyAreRefused) {
     p->setValueDouble(11, 5.0);
     EXPECT_TRUE(p->flushBuffer());
     p->close();
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW())), ramp(10, 0));
+    EXPECT_EQ(text(file_values(*p, 10)), text(ramp(10, 0)));
 
-    TempDir dir2;
-    auto empty = make_property(dir2, "e", dtInteger, gt1D, 0);
-    ASSERT_TRUE(empty->init(true));
-    EXPECT_FALSE(empty->getValueInt(0, i));
-    EXPECT_FALSE(empty->buildBuffer(0));
-}
-
-TEST(ValueWindow, ChangedTypeOrCountGetsANewWindow) {
-    TempDir dir;
-    auto p = holding(dir, dtInteger, ramp(4, 0));
+    // A change of type sends the dirty window out at once, in the old layout; a new one is read after.
     EXPECT_EQ(value_at(*p, 3), 3);
     p->setValueInt(1, 42);
-    p->setDataType(dtDouble);  // the dirty window goes out in the old layout first
+    p->setDataType(dtDouble);
+    EXPECT_EQ(decode(file_bytes(p->getFileNameW()), dtInteger)[1], 42);
     p->close();
-    EXPECT_EQ(from_bytes<int>(file_bytes(p->getFileNameW()))[1], 42);
-
-    put_bytes(p->getFileNameW(), as_bytes(std::vector<double>{0.5, 1.5, 2.5, 3.5}));
+    put_bytes(p->getFileNameW(), encode({0.5, 1.5, 2.5, 3.5, 4.5, 5.5}, dtDouble));
     double d = 0;
-    ASSERT_TRUE(p->getValueDouble(3, d));
-    EXPECT_EQ(d, 3.5);
-    // More objects: the longer window reaches them.
-    p->close();
-    put_bytes(p->getFileNameW(), as_bytes(std::vector<double>{0.5, 1.5, 2.5, 3.5, 4.5, 5.5}));
-    p->setSize(6, 1, 1);
-    ASSERT_TRUE(p->getValueDouble(5, d));
-    EXPECT_EQ(d, 5.5);
-    p->setSize(2, 1, 1);
-    EXPECT_FALSE(p->getValueDouble(5, d));
-    ASSERT_TRUE(p->getValueDouble(1, d));
-    EXPECT_EQ(d, 1.5);
-}
-
-TEST(ValueWindow, ReadOnlySettersStayInTheWindow) {
-    TempDir dir;
-    {
-        auto p = holding(dir, dtInteger, ramp(5, 0), true);
-        p->setValueInt(2, 222);
-        EXPECT_EQ(value_at(*p, 2), 222);
-        EXPECT_TRUE(p->flushBuffer());
-        int out[5];
-        ASSERT_EQ(p->readRawData(0, 5, out, 5, dtInteger, 0), 0);
-        EXPECT_EQ(out[2], 2);  // the file never sees the change
-        EXPECT_EQ(value_at(*p, 2), 222);
-        p->close();
+    for (const auto& [objects, index, expected] : std::vector<std::tuple<long long, long long, double>>{
+             {4, 3, 3.5}, {6, 5, 5.5}, {2, 5, NaN}, {2, 1, 1.5}}) {  // more objects: the longer window reaches them
+        p->setSize(objects, 1, 1);
+        EXPECT_EQ(text({p->getValueDouble(index, d) ? d : NaN}), text({expected})) << objects << " objects, " << index;
     }
-    TekVor4PropertyImpl again(dir.file("v.property"), false);
-    again.setDataType(dtInteger);
-    again.setSize(5, 1, 1);
-    EXPECT_EQ(value_at(again, 2), 2);
-}
+    {
+        auto r = holding(dir, dtInteger, ramp(5, 0), gt1D, 1, 1, "ro", true);
+        r->setValueInt(2, 222);
+        EXPECT_TRUE(r->flushBuffer());
+        int out[5];
+        ASSERT_EQ(r->readRawData(0, 5, out, 5, dtInteger, 0), 0);
+        EXPECT_EQ(text({double(out[2]), double(value_at(*r, 2))}), "2 222");  // the file never sees the change
+    }
+    EXPECT_EQ(decode(file_bytes(dir.file("ro.property")), dtInteger)[2], 2);
 
-TEST(ValueWindow, MissingFile) {
-    TempDir dir;
-    auto p = make_property(dir, "none", dtSingle, gt1D, 5);
+    auto none = make_property(dir, "none", dtSingle, gt1D, 5);
+    none->setValueSingle(0, 1.0f);
+    EXPECT_TRUE(none->flushBuffer());
+    EXPECT_FALSE(none->buildBuffer(0));
+    ASSERT_TRUE(none->init(false));
     float f = 3.0f;
-    EXPECT_FALSE(p->getValueSingle(0, f));
+    EXPECT_FALSE(none->getValueSingle(0, f));  // missing, not the refused 1.0
     EXPECT_EQ(f, 3.0f);
-    p->setValueSingle(0, 1.0f);
-    EXPECT_TRUE(p->flushBuffer());
-    EXPECT_FALSE(p->buildBuffer(0));
-    ASSERT_TRUE(p->init(false));
-    EXPECT_FALSE(p->getValueSingle(0, f));  // missing, not the refused 1.0
-    EXPECT_TRUE(p->buildBuffer(4));
-}
+    EXPECT_TRUE(none->buildBuffer(4));
+    none->setNumObjects(0);
+    EXPECT_FALSE(none->getValueInt(0, i));
+    EXPECT_FALSE(none->buildBuffer(0));
 
-TEST(ValueWindow, UnknownStoredTypeHasNoWindow) {
-    TempDir dir;
-    auto p = holding(dir, dtByte, std::vector<unsigned char>{1, 2});
-    p->setDataType(7);
-    bool b = true;
-    EXPECT_FALSE(p->getValueBool(0, b));
-    int i = 0;
-    EXPECT_FALSE(p->getValueInt(0, i));
-    p->setValueInt(0, 9);
-    EXPECT_TRUE(p->flushBuffer());
-    EXPECT_EQ(file_bytes(p->getFileNameW()), (std::vector<unsigned char>{1, 2}));
+    auto unknown = holding(dir, dtByte, {1, 2}, gt1D, 1, 1, "unknown");
+    unknown->setDataType(7);  // no size: nothing to read or write
+    EXPECT_EQ(unknown->readRawData(0, 2, &i, 2, 7, 0), 2);
+    EXPECT_EQ(unknown->write_data(0, &i, 1, dtInteger, 0), 2);
+    EXPECT_FALSE(unknown->getValueBool(0, b));
+    EXPECT_FALSE(unknown->getValueInt(0, i));
+    unknown->setValueInt(0, 9);
+    EXPECT_TRUE(unknown->flushBuffer());
+    EXPECT_EQ(file_bytes(unknown->getFileNameW()), (Bytes{1, 2}));
 }

@@ -1,385 +1,256 @@
-// Undo at the property level: metadata, single values, null values and block writes through the
-// property proxies of a loaded document, with block-write undo data in temporary files.
+// Undo at the property level: block writes with their undo data in temporary files, single and
+// null values, and metadata, through the property proxies of a loaded document.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <numeric>
+#include <functional>
 
 #include "proxy_test_support.h"
 
 namespace {
 
-using ek::test::file_values;
-using ek::test::Loaded;
-using ek::test::read_values;
-using ek::test::Subscriber;
-using ek::test::UndoEnvironment;
+using namespace std::string_literals;
 
-class PropertyUndo : public ::testing::Test {
+using namespace ek::test;
+
+class PropertyUndo : public ProxyTest {
 protected:
     void SetUp() override {
         // 10 x 3 cells; S single, Y byte, I integer, M bitmask, D double.
-        ASSERT_TRUE(ek::test::make_document(path, 10, 3, {{L"S", 0}, {L"Y", 1}, {L"I", 2}, {L"M", 3}, {L"D", 4}}));
+        ASSERT_TRUE(make_document(path, 10, 3, {{L"S", 0}, {L"Y", 1}, {L"I", 2}, {L"M", 3}, {L"D", 4}}));
         doc = std::make_unique<Loaded>(path);
-        ASSERT_TRUE(doc->opened());
     }
     TekVor4Property* handle(const wchar_t* name) {
         return (*doc)->getProperty(unsigned((*doc)->getIndexByName(std::wstring(name))));
     }
     Tek_history* history() { return doc->history(); }
 
-    UndoEnvironment env;
-    std::wstring path = env.file("doc.xml");
+    // Writes data (type code `code`) from element 2 over `before` (written unrecorded unless empty).
+    // The undo file holds the values of the range that are not in the property: undo and redo
+    // exchange them, and the file goes with its item.
+    template <class T>
+    void exchange(const wchar_t* name, unsigned char code, const std::vector<T>& before, const std::vector<T>& data,
+                  const std::vector<T>& written, const std::vector<T>& kept) {
+        SCOPED_TRACE(testing::Message() << "property " << char(name[0]) << ", type code " << int(code));
+        const long long n = static_cast<long long>(data.size());
+        if (!before.empty()) { ASSERT_EQ(doc->own(name)->write_data(2, before.data(), n, code, 0), 0); }
+        TekVor4Property* p = handle(name);
+        ASSERT_EQ(p->write_data(2, data.data(), n, code, 0), 0);
+        ASSERT_EQ(env.undo_files(), 1u);
+        EXPECT_EQ(std::filesystem::file_size(env.undo_file()), n * sizeof(T));
+        for (int step = 0; step < 3; ++step) {  // written, undone, redone
+            EXPECT_EQ(read_values<T>(p, 2, n, code), step == 1 ? kept : written) << step;
+            EXPECT_EQ(file_values<T>(env.undo_file()), step == 1 ? written : kept) << step;
+            if (step < 2) { ASSERT_TRUE(step ? ek_history_redo(history(), 1) : ek_history_undo(history(), 1)); }
+        }
+        ek_history_clear(history());
+        EXPECT_EQ(env.undo_files(), 0u);
+    }
+
     std::unique_ptr<Loaded> doc;
 };
 
-TEST_F(PropertyUndo, ABlockWriteKeepsTheOverwrittenValuesInATemporaryFile) {
-    TekVor4Property* s = handle(L"S");
-    const float before[5] = {1, 2, 3, 4, 5};
-    ASSERT_EQ(doc->own(L"S")->write_data(10, before, 5, 0, 0), 0);  // unrecorded setup
-    const float data[5] = {10, 11, 12, 13, 14};
-    EXPECT_EQ(s->write_data(10, data, 5, 0, 0), 0);
-    EXPECT_EQ(read_values<float>(s, 10, 5, 0), (std::vector<float>{10, 11, 12, 13, 14}));
-
-    auto files = env.undo_files();
-    ASSERT_EQ(files.size(), 1u) << "one temporary file in the options' folder";
-    EXPECT_EQ(std::filesystem::file_size(files[0]), 20u);
-    EXPECT_EQ(file_values<float>(files[0]), (std::vector<float>{1, 2, 3, 4, 5}));
-
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(read_values<float>(s, 10, 5, 0), (std::vector<float>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(file_values<float>(files[0]), (std::vector<float>{10, 11, 12, 13, 14}));
-    ASSERT_TRUE(ek_history_redo(history(), 1));
-    EXPECT_EQ(read_values<float>(s, 10, 5, 0), (std::vector<float>{10, 11, 12, 13, 14}));
-    EXPECT_EQ(file_values<float>(files[0]), (std::vector<float>{1, 2, 3, 4, 5}));
-
-    ek_history_clear(history());
-    EXPECT_TRUE(env.undo_files().empty()) << "the file goes with its item";
+TEST_F(PropertyUndo, ABlockWriteExchangesTheRangeWithItsUndoFile) {
+    exchange<float>(L"S", 0, {1, 2, 3, 4, 5}, {10, 11, 12, 13, 14}, {10, 11, 12, 13, 14}, {1, 2, 3, 4, 5});
+    exchange<unsigned char>(L"Y", 1, {}, {17, 200}, {17, 200}, {255, 255});  // over nulls
+    exchange<int>(L"I", 2, {7, -8}, {-1, 2147483646}, {-1, 2147483646}, {7, -8});
+    std::vector<unsigned char> before(28), data(28), set(28);  // one byte per element, nonzero = set
+    for (size_t k = 0; k < 28; ++k) before[k] = k % 3 == 0, data[k] = k % 2 ? 0 : 5, set[k] = k % 2 == 0;
+    exchange<unsigned char>(L"M", 3, before, data, set, before);
+    exchange<double>(L"D", 4, {-1.25, 1e300}, {3.5, -7}, {3.5, -7}, {-1.25, 1e300});
+    // Kept in the type of the write: floats over integers are kept and written back as floats.
+    exchange<float>(L"I", 0, {7, -8, 9}, {1, 2, 3}, {1, 2, 3}, {7, -8, 9});
 }
 
-TEST_F(PropertyUndo, StridesPickEveryStepthElementAndZeroOrOneMeanContiguous) {
+TEST_F(PropertyUndo, StridesPickElementsAndRefusedWritesPassThroughUnrecorded) {
     TekVor4Property* i = handle(L"I");
     const int source[9] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(i->write_data(0, source, 3, 2, 3), 0);
-    EXPECT_EQ(read_values<int>(i, 0, 3, 2), (std::vector<int>{0, 3, 6}));
-    EXPECT_EQ(i->write_data(5, source, 3, 2, 0), 0);
-    EXPECT_EQ(read_values<int>(i, 5, 3, 2), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(i->write_data(20, source + 4, 3, 2, 1), 0);
-    EXPECT_EQ(read_values<int>(i, 20, 3, 2), (std::vector<int>{4, 5, 6}));
-    ASSERT_TRUE(ek_history_undo(history(), 3));
-    const std::vector<int> nulls(3, 2147483647);
-    EXPECT_EQ(read_values<int>(i, 0, 3, 2), nulls);
-    EXPECT_EQ(read_values<int>(i, 5, 3, 2), nulls);
-    EXPECT_EQ(read_values<int>(i, 20, 3, 2), nulls);
-}
-
-TEST_F(PropertyUndo, UnknownTypesAndImpossibleRangesPassThroughUnrecorded) {
-    TekVor4Property* s = handle(L"S");
-    const float data[4] = {1, 2, 3, 4};
-    EXPECT_NE(s->write_data(0, data, 4, 7, 0), 0) << "the data layer's answer";
-    EXPECT_EQ(s->write_data(28, data, 4, 0, 0), 4) << "past the end";
-    EXPECT_EQ(s->write_data(-1, data, 1, 0, 0), 4);
-    EXPECT_EQ(s->write_data(0, data, -1, 0, 0), 4);
-    EXPECT_EQ(s->write_data(0, nullptr, 4, 0, 0), 4);
-    EXPECT_EQ(s->write_data(0, data, 2, 0, -2), 4);
-    EXPECT_EQ(ek_history_get_undo_count(history()), 0u);
-    EXPECT_TRUE(env.undo_files().empty());
-}
-
-TEST_F(PropertyUndo, ConversionsKeepTheOverwrittenValuesInTheTypeOfTheWrite) {
-    TekVor4Property* i = handle(L"I");
-    const int old[3] = {7, -8, 9};
-    ASSERT_EQ(doc->own(L"I")->write_data(0, old, 3, 2, 0), 0);
-    const float data[3] = {1.5f, 2.5f, 3.5f};
-    EXPECT_EQ(i->write_data(0, data, 3, 0, 0), 0);
-    EXPECT_EQ(file_values<float>(env.undo_files().at(0)), (std::vector<float>{7, -8, 9}));
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(read_values<int>(i, 0, 3, 2), (std::vector<int>{7, -8, 9}));
-}
-
-TEST_F(PropertyUndo, ABitmaskWriteRestoresEveryElement) {
-    ASSERT_TRUE(ek::test::make_document(env.file("mask.xml"), 100, 1, {{L"M", 3}}));
-    Loaded m(env.file("mask.xml"));
-    TekVor4Property* p = m->getProperty(0);
-    std::vector<unsigned char> before(100), data(100);
-    for (int k = 0; k < 100; ++k) {
-        before[k] = (k % 3 == 0);
-        data[k] = (k % 2 == 0) ? 5 : 0;  // nonzero means set
+    const struct {
+        const char* name;
+        long long start;
+        const void* data;
+        long long count;
+        unsigned char type;
+        long long stride;
+        int code;  // -1: any failure the data layer reports
+    } refused[] = {
+        {"past the end", 28, source, 4, 2, 0, 4}, {"negative start", -1, source, 1, 2, 0, 4},
+        {"negative count", 0, source, -1, 2, 0, 4}, {"no data", 0, nullptr, 4, 2, 0, 4},
+        {"negative stride", 0, source, 2, 2, -2, 4}, {"unknown type", 0, source, 4, 7, 0, -1}};
+    for (const auto& r : refused) {
+        const int code = i->write_data(r.start, r.data, r.count, r.type, r.stride);
+        EXPECT_TRUE(r.code < 0 ? code != 0 : code == r.code) << r.name << ": the data layer's answer " << code;
     }
-    ASSERT_EQ(m.own(L"M")->write_data(0, before.data(), 100, 3, 0), 0);
-    EXPECT_EQ(p->write_data(0, data.data(), 100, 3, 0), 0);
-    std::vector<unsigned char> expected(100);
-    for (int k = 0; k < 100; ++k) expected[k] = k % 2 == 0;
-    EXPECT_EQ(read_values<unsigned char>(p, 0, 100, 3), expected);
-    auto files = env.undo_files();
-    ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(std::filesystem::file_size(files[0]), 100u) << "one byte per element";
-    ASSERT_TRUE(ek_history_undo(m.history(), 1));
-    EXPECT_EQ(read_values<unsigned char>(p, 0, 100, 3), before);
+    EXPECT_EQ(ek_history_get_undo_count(history()) + env.undo_files(), 0u);
+    const struct { long long stride, start; std::vector<int> values; } strided[] = {
+        {3, 0, {0, 3, 6}}, {0, 5, {0, 1, 2}}, {1, 20, {0, 1, 2}}};  // 0 and 1 mean contiguous
+    for (const auto& s : strided) {
+        EXPECT_EQ(i->write_data(s.start, source, 3, 2, s.stride), 0);
+        EXPECT_EQ(read_values<int>(i, s.start, 3, 2), s.values) << "stride " << s.stride;
+    }
+    ASSERT_TRUE(ek_history_undo(history(), 3));
+    for (const auto& s : strided) EXPECT_EQ(read_values<int>(i, s.start, 3, 2), std::vector<int>(3, 2147483647));
+    for (int k = 0; k < 10; ++k) {  // each item keeps its own values
+        const float v[3] = {float(k), k + 0.5f, k + 0.25f};
+        ASSERT_EQ(handle(L"S")->write_data(k, v, 3, 0, 0), 0);
+    }
+    for (int k = 9; k >= 1; --k) {
+        ASSERT_TRUE(ek_history_undo(history(), 1));
+        EXPECT_EQ(read_values<float>(handle(L"S"), k - 1, 1, 0), std::vector<float>{float(k - 1)}) << k;
+    }
+    const float none[1] = {};
+    EXPECT_EQ(handle(L"S")->write_data(30, none, 0, 0, 0), 0) << "an empty range is harmless";
+    ASSERT_TRUE(ek_history_undo(history(), 1) && ek_history_redo(history(), 1));
 }
 
-TEST_F(PropertyUndo, EveryTypeCodeRoundTrips) {
-    const unsigned char bytes[2] = {17, 200};
-    const double doubles[2] = {-1.25, 1e300};
-    EXPECT_EQ(handle(L"Y")->write_data(1, bytes, 2, 1, 0), 0);
-    EXPECT_EQ(handle(L"D")->write_data(1, doubles, 2, 4, 0), 0);
-    EXPECT_EQ(read_values<unsigned char>(handle(L"Y"), 1, 2, 1), (std::vector<unsigned char>{17, 200}));
-    EXPECT_EQ(read_values<double>(handle(L"D"), 1, 2, 4), (std::vector<double>{-1.25, 1e300}));
-    ASSERT_TRUE(ek_history_undo(history(), 2));
-    EXPECT_EQ(read_values<unsigned char>(handle(L"Y"), 1, 2, 1), (std::vector<unsigned char>{255, 255}));
-    auto d = read_values<double>(handle(L"D"), 1, 2, 4);
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_TRUE(std::isnan(d[0]) && std::isnan(d[1]));
-}
-
-TEST_F(PropertyUndo, WithoutAHistoryABlockWriteLeavesNoFileBehind) {
-    ek_history_manager_set_enabled(false);
-    ASSERT_TRUE(ek::test::make_document(env.file("plain.xml"), 8, 1, {{L"S", 0}}));
-    Loaded plain(env.file("plain.xml"));
-    ASSERT_EQ(plain.history(), nullptr);
-    const float data[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(plain->getProperty(0)->write_data(0, data, 8, 0, 0), 0);
-    EXPECT_EQ(read_values<float>(plain->getProperty(0), 0, 8, 0), std::vector<float>(data, data + 8));
-    EXPECT_TRUE(env.undo_files().empty());
-}
-
-TEST_F(PropertyUndo, WithoutATemporaryFolderABlockWriteHasNoEffect) {
+TEST_F(PropertyUndo, WithoutHistoryOrTemporaryFolderNoUndoFileRemains) {
     ek_options_set_temp_wpath((env.folder() / "no such folder").wstring().c_str());
     const float data[2] = {1, 2};
     EXPECT_EQ(handle(L"S")->write_data(0, data, 2, 0, 0), 0);
-    auto values = read_values<float>(handle(L"S"), 0, 2, 0);
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_TRUE(std::isnan(values[0]) && std::isnan(values[1])) << "no undo data, no write";
+    const auto values = read_values<float>(handle(L"S"), 0, 2, 0);
+    EXPECT_TRUE(values.size() == 2 && std::isnan(values[0]) && std::isnan(values[1])) << "no undo data, no write";
+    ek_options_set_temp_wpath((env.folder() / "undo").wstring().c_str());
+    doc.reset();
+    ek_history_manager_set_enabled(false);
+    Loaded plain(path);
+    ASSERT_EQ(plain.history(), nullptr);
+    EXPECT_EQ(plain->getProperty(0)->write_data(0, data, 2, 0, 0), 0);
+    EXPECT_EQ(read_values<float>(plain->getProperty(0), 0, 2, 0), std::vector<float>(data, data + 2));
+    EXPECT_EQ(env.undo_files(), 0u);
 }
 
-TEST_F(PropertyUndo, ASingleValueOnANullElementIsMadeNullAgainByUndo) {
-    TekVor4Property* i = handle(L"I");
-    i->setValueInt(5, 7);
-    int v = 0;
-    ASSERT_TRUE(i->getValueInt(5, v));
-    EXPECT_EQ(v, 7);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_FALSE(i->getValueInt(5, v)) << "null again, not 0";
-    ASSERT_TRUE(ek_history_redo(history(), 1));
-    ASSERT_TRUE(i->getValueInt(5, v));
-    EXPECT_EQ(v, 7);
-}
-
-TEST_F(PropertyUndo, EverySingleValueSetterIsRecordedWhateverTheDataType) {
+TEST_F(PropertyUndo, SingleValuesAndNullsAreUndoneToWhatWasThere) {
     TekVor4Property* d = handle(L"D");
-    bool maskView = false;
-    const bool maskViewDefined = d->getValueBool(4, maskView);  // how a missing double reads as a mask value
-    d->setValueDouble(0, 2.5);
-    d->setValueSingle(1, 1.5f);
-    d->setValueInt(2, -4);
-    d->setValueByte(3, 9);
-    d->setValueBool(4, true);
-    d->setValueDouble(0, 2.5);  // the same value again: still an item
-    EXPECT_EQ(ek_history_get_undo_count(history()), 6u);
+    d->setValueDouble(0, 2.5); d->setValueSingle(1, 1.5f); d->setValueInt(2, -4); d->setValueByte(3, 9);
+    d->setValueBool(4, true); d->setValueDouble(0, 2.5);  // the same value again: still an item
+    EXPECT_EQ(ek_history_get_undo_count(history()), 6u) << "whatever the data type";
     double x = 0;
-    ASSERT_TRUE(d->getValueDouble(2, x));
-    EXPECT_EQ(x, -4.0);
+    ASSERT_TRUE(d->getValueDouble(2, x) && x == -4);
     ASSERT_TRUE(ek_history_undo(history(), 6));
-    for (long long k = 0; k < 4; ++k) EXPECT_FALSE(d->getValueDouble(k, x)) << k;
-    // The old value is kept in the type of the write: undo writes back the mask view of the
-    // missing double, as the data layer reported it.
-    if (maskViewDefined) {
-        ASSERT_TRUE(d->getValueDouble(4, x));
-        EXPECT_EQ(x, maskView ? 1.0 : 0.0);
-    } else {
-        EXPECT_FALSE(d->getValueDouble(4, x));
+    for (long long k = 0; k < 4; ++k) EXPECT_FALSE(d->getValueDouble(k, x)) << "null again, not 0: " << k;
+    ASSERT_TRUE(ek_history_redo(history(), 6));
+    ASSERT_TRUE(d->getValueDouble(4, x) && x == 1.0);
+
+    const struct { const wchar_t* name; double old; } rows[] = {
+        {L"S", NAN}, {L"Y", 9}, {L"I", 7}, {L"M", 1}, {L"D", -2.5}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << char(r.name[0]));
+        if (!std::isnan(r.old)) doc->own(r.name)->setValueDouble(5, r.old);  // S stays null: null after undo
+        handle(r.name)->setValueNull(5);
+        EXPECT_TRUE(!handle(r.name)->getValueDouble(5, x) || x == 0) << "null or, for a mask, clear";
+        ASSERT_TRUE(ek_history_undo(history(), 1));
+        EXPECT_EQ(handle(r.name)->getValueDouble(5, x), !std::isnan(r.old));
+        if (!std::isnan(r.old)) { EXPECT_EQ(x, r.old); }
     }
-    ASSERT_TRUE(ek_history_redo(history(), 6));
-    ASSERT_TRUE(d->getValueDouble(4, x));
-    EXPECT_EQ(x, 1.0);
+    auto* s = dynamic_cast<TekVor4PropertyCachedProxy*>(handle(L"S"));
+    const size_t items = ek_history_get_undo_count(history()) + ek_history_get_redo_count(history());
+    s->subject()->setDataType(9);
+    s->setValueNull(5);
+    EXPECT_EQ(ek_history_get_undo_count(history()) + ek_history_get_redo_count(history()), items)
+        << "no value type for an unknown data type: nothing recorded";
 }
 
-TEST_F(PropertyUndo, NullValuesAreUndoneToTheOldValue) {
-    TekVor4Property* d = handle(L"D");
-    doc->own(L"D")->setValueDouble(5, 2.5);
-    d->setValueNull(5);
-    double x = 0;
-    EXPECT_FALSE(d->getValueDouble(5, x));
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    ASSERT_TRUE(d->getValueDouble(5, x));
-    EXPECT_EQ(x, 2.5);
-
-    TekVor4Property* m = handle(L"M");
-    doc->own(L"M")->setValueBool(2, true);
-    m->setValueNull(2);
-    bool b = true;
-    m->getValueBool(2, b);
-    EXPECT_FALSE(b);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    ASSERT_TRUE(m->getValueBool(2, b));
-    EXPECT_TRUE(b);
-
-    TekVor4Property* s = handle(L"S");
-    s->setValueNull(0);  // already null: undo leaves it null
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    float f = 0;
-    EXPECT_FALSE(s->getValueSingle(0, f));
-}
-
-TEST_F(PropertyUndo, NullValuesOfAnUnknownDataTypeAreNotRecorded) {
-    auto* proxy = dynamic_cast<TekVor4PropertyCachedProxy*>(handle(L"S"));
-    ASSERT_NE(proxy, nullptr);
-    proxy->subject()->setDataType(9);
-    proxy->setValueNull(5);
-    EXPECT_EQ(ek_history_get_undo_count(history()), 0u);
-}
-
-TEST_F(PropertyUndo, RenamingAlternatesWithOneUpdatePerStep) {
-    TekVor4Property* p = handle(L"S");
-    Subscriber events(path);
-    p->setName(std::wstring(L"B"));
-    EXPECT_EQ(p->getNameW(), L"B");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getNameW(), L"S");
-    ASSERT_TRUE(ek_history_redo(history(), 1));
-    EXPECT_EQ(p->getNameW(), L"B");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getNameW(), L"S");
-    EXPECT_EQ(events.text(), "B U{} E B U{} E B U{} E B U{} E");
-    EXPECT_EQ(handle(L"S"), p) << "the handle is the same object throughout";
-}
-
-TEST_F(PropertyUndo, NarrowRenamesFindThePropertyByTheNarrowName) {
-    TekVor4Property* p = handle(L"S");
-    p->setName(std::string("\xCD\xEE\xE2\xEE\xE5"));  // "Новое"
-    EXPECT_EQ(p->getNameW(), L"Новое");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getNameW(), L"S");
-    ASSERT_TRUE(ek_history_redo(history(), 1));
-    EXPECT_EQ(p->getName(), "\xCD\xEE\xE2\xEE\xE5");
-}
-
-TEST_F(PropertyUndo, CaptionPrecisionKindAndDataTypeAreUndoneAndRedone) {
+TEST_F(PropertyUndo, MetadataChangesAreUndoneOneAnnouncementPerStep) {
+    using P = TekVor4Property*;
+    const struct {
+        const char* name;
+        std::function<void(P)> set;
+        std::function<std::wstring(P)> get;
+        std::wstring after;
+    } rows[] = {
+        {"caption", [](P p) { p->setCaption(L"\u0413\u043B"s); }, [](P p) { return p->getCaptionW(); },
+         L"\u0413\u043B"},
+        {"narrow caption", [](P p) { p->setCaption("Depth"s); }, [](P p) { return p->getCaptionW(); }, L"Depth"},
+        {"precision", [](P p) { p->setPrecision(L"0.00"s); }, [](P p) { return p->getPrecisionW(); }, L"0.00"},
+        {"narrow precision", [](P p) { p->setPrecision("0.0"s); }, [](P p) { return p->getPrecisionW(); }, L"0.0"},
+        {"kind", [](P p) { p->setPropKind(4); }, [](P p) { return std::to_wstring(p->getPropKind()); }, L"4"},
+        {"data type", [](P p) { p->setDataType(0); }, [](P p) { return std::to_wstring(p->getDataType()); }, L"0"},
+        {"name", [](P p) { p->setName(L"B"s); }, [](P p) { return p->getNameW(); }, L"B"},
+        {"narrow name", [](P p) { p->setName("\xCD\xEE"s); }, [](P p) { return p->getNameW(); }, L"\u041D\u043E"},
+    };
     TekVor4Property* p = handle(L"I");
-    p->setCaption(std::wstring(L"Глубина"));
-    p->setCaption(std::string("Depth"));
-    p->setPrecision(std::wstring(L"0.00"));
-    p->setPrecision(std::string("0.0"));
-    p->setPropKind(4);
-    p->setDataType(0);
-    EXPECT_EQ(p->getCaption(), "Depth");
-    EXPECT_EQ(p->getPrecisionW(), L"0.0");
-    EXPECT_EQ(p->getPropKind(), 4);
-    EXPECT_EQ(p->getDataType(), 0);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getDataType(), 2);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getPropKind(), 1);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getPrecisionW(), L"0.00");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getPrecisionW(), L"");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getCaptionW(), L"Глубина");
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(p->getCaptionW(), L"I");
-    ASSERT_TRUE(ek_history_redo(history(), 6));
-    EXPECT_EQ(p->getCaptionW(), L"Depth");
-    EXPECT_EQ(p->getPrecision(), "0.0");
-    EXPECT_EQ(p->getPropKind(), 4);
-    EXPECT_EQ(p->getDataType(), 0);
+    Subscriber events(path);
+    std::vector<std::wstring> before;
+    for (const auto& r : rows) {
+        before.push_back(r.get(p));
+        r.set(p);
+        EXPECT_EQ(r.get(p), r.after) << r.name;
+    }
+    for (size_t k = std::size(rows); k-- > 0;) {
+        ASSERT_TRUE(ek_history_undo(history(), 1));
+        EXPECT_EQ(rows[k].get(p), before[k]) << rows[k].name;
+    }
+    std::string once = "B U{} E", steps = once;
+    for (int k = 1; k < 16; ++k) steps += " " + once;
+    EXPECT_EQ(events.text(), steps);
+    ASSERT_TRUE(ek_history_redo(history(), std::size(rows)));
+    EXPECT_EQ(p->getCaptionW() + p->getPrecisionW() + p->getNameW(), L"Depth0.0\u041D\u043E");
+    EXPECT_EQ(p->getPropKind() * 10 + p->getDataType(), 40);
+    EXPECT_EQ(handle(L"\u041D\u043E"), p) << "the handle is the same object throughout";
 }
 
-TEST_F(PropertyUndo, UnrecordedOperationsAreForwarded) {
-    TekVor4Property* p = handle(L"S");
-    p->setTemp(true);
-    EXPECT_TRUE(doc->own(L"S")->getTemp());
-    const float row[3] = {1, 2, 3};
-    EXPECT_EQ(p->write_data2d(0, 0, row, 3, 1, 0, 0, 0), 0);
-    EXPECT_EQ(ek_history_get_undo_count(history()), 0u);
-    EXPECT_EQ(read_values<float>(p, 0, 3, 0), (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(p->getNumObjects(), 30);
-    EXPECT_EQ(p->getFileNameW(), doc->own(L"S")->getFileNameW());
-}
-
-TEST_F(PropertyUndo, StepsWhosePropertyIsGoneDoNothing) {
+TEST_F(PropertyUndo, UnrecordedOperationsAndStepsThatFindNoProperty) {
     TekVor4Property* s = handle(L"S");
-    s->setValueSingle(0, 1.0f);
+    const float row[3] = {1, 2, 3};
+    EXPECT_EQ(s->write_data2d(0, 0, row, 3, 1, 0, 0, 0), 0);
+    EXPECT_EQ(ek_history_get_undo_count(history()), 0u) << "window writes are not recorded";
+
+    s->setValueSingle(0, 7);
     const float data[2] = {5, 6};
     s->write_data(2, data, 2, 0, 0);
-    s->setCaption(std::wstring(L"cap"));
-    // Renamed outside the history: no step finds "S" any more.
-    doc->own(L"S")->setName(std::wstring(L"Elsewhere"));
+    s->setCaption(L"cap"s);
+    doc->own(L"S")->setName(L"Elsewhere"s);  // renamed outside the history
     ASSERT_TRUE(ek_history_undo(history(), 3));
     EXPECT_EQ(s->getCaptionW(), L"cap");
-    EXPECT_EQ(read_values<float>(s, 2, 2, 0), (std::vector<float>{5, 6}));
-    // Back under its name, the steps find it again; the redone steps change nothing more.
-    doc->own(L"Elsewhere")->setName(std::wstring(L"S"));
-    ASSERT_TRUE(ek_history_redo(history(), 3));
+    EXPECT_EQ(read_values<float>(s, 0, 4, 0), (std::vector<float>{7, 2, 5, 6})) << "no step found S";
+    doc->own(L"Elsewhere")->setName(L"S"s);
+    ASSERT_TRUE(ek_history_redo(history(), 3));  // already in that state: changes nothing
     ASSERT_TRUE(ek_history_undo(history(), 3));
     EXPECT_EQ(s->getCaptionW(), L"S");
-    auto values = read_values<float>(s, 2, 2, 0);
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_TRUE(std::isnan(values[0]) && std::isnan(values[1]));
+    const auto values = read_values<float>(s, 0, 4, 0);
+    EXPECT_TRUE(values.size() == 4 && values[0] == 1 && values[2] == 3 && std::isnan(values[3]));
 }
 
-TEST_F(PropertyUndo, AnUnreadableRangeLeavesTheStorageAndThePropertyAsTheyAre) {
+TEST_F(PropertyUndo, AnUndoFileOrRangeThatCannotBeReadChangesNothing) {
+    const int ints[4] = {1, 2, 3, 4};
+    ASSERT_EQ(handle(L"I")->write_data(0, ints, 4, 2, 0), 0);
+    std::filesystem::resize_file(env.undo_file(), 8);  // two of four kept values left
+    ASSERT_TRUE(ek_history_undo(history(), 1));
+    EXPECT_EQ(read_values<int>(handle(L"I"), 0, 4, 2), std::vector<int>(ints, ints + 4)) << "no part of the range";
+    ek_history_clear(history());
+
     TekVor4Property* s = handle(L"S");
     const float data[3] = {1, 2, 3};
     ASSERT_EQ(s->write_data(0, data, 3, 0, 0), 0);
-    const auto file = env.undo_files().at(0);
-    const auto kept = file_values<float>(file);  // three nulls
-
-    // Another document object of the same files holds the data file for writing.
     doc->own(L"S")->close();
-    TekVor4Impl other;
+    TekVor4Impl other;  // another document object of the same files holds the data file for writing
     ASSERT_TRUE(other.open(path, false));
     ASSERT_TRUE(other.getProperty(0)->openDataFile());
     Subscriber events(path);
     ASSERT_TRUE(ek_history_undo(history(), 1));
     EXPECT_EQ(events.text(), "B U{} E");
-    EXPECT_EQ(read_values<float>(other.getProperty(0), 0, 3, 0), (std::vector<float>{1, 2, 3}));
-    auto stillKept = file_values<float>(file);
-    ASSERT_EQ(stillKept.size(), kept.size());
-    for (float v : stillKept) EXPECT_TRUE(std::isnan(v)) << "the kept values were not replaced by zeros";
+    EXPECT_EQ(read_values<float>(other.getProperty(0), 0, 3, 0), std::vector<float>(data, data + 3));
+    const auto nulls = [](const std::vector<float>& v) {
+        return v.size() == 3 && std::isnan(v[0]) && std::isnan(v[2]);
+    };
+    EXPECT_TRUE(nulls(file_values<float>(env.undo_file()))) << "the kept values stay in the file";
     other.getProperty(0)->close();
-
-    // Once the file is free again, the same step undoes the write, and a redo repeats it.
     ASSERT_TRUE(ek_history_redo(history(), 1));  // still in the written state: nothing to do
     ASSERT_TRUE(ek_history_undo(history(), 1));
-    auto values = read_values<float>(s, 0, 3, 0);
-    ASSERT_EQ(values.size(), 3u);
-    EXPECT_TRUE(std::isnan(values[0]) && std::isnan(values[2]));
+    EXPECT_TRUE(nulls(read_values<float>(s, 0, 3, 0))) << "now undone";
     ASSERT_TRUE(ek_history_redo(history(), 1));
-    EXPECT_EQ(read_values<float>(s, 0, 3, 0), (std::vector<float>{1, 2, 3}));
-}
+    EXPECT_EQ(read_values<float>(s, 0, 3, 0), std::vector<float>(data, data + 3));
 
-TEST_F(PropertyUndo, ATruncatedUndoFileNeverOverwritesPartOfTheRange) {
-    TekVor4Property* s = handle(L"S");
-    const float data[4] = {1, 2, 3, 4};
-    ASSERT_EQ(s->write_data(0, data, 4, 0, 0), 0);
-    std::filesystem::resize_file(env.undo_files().at(0), 8);  // two of four values left
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    EXPECT_EQ(read_values<float>(s, 0, 4, 0), (std::vector<float>{1, 2, 3, 4}));
-}
-
-TEST_F(PropertyUndo, AZeroLengthWriteIsHarmless) {
-    const float data[1] = {1};
-    EXPECT_EQ(handle(L"S")->write_data(30, data, 0, 0, 0), 0);
-    ASSERT_TRUE(ek_history_undo(history(), 1));
-    ASSERT_TRUE(ek_history_redo(history(), 1));
-}
-
-TEST_F(PropertyUndo, ManyWritesOfOneKindKeepTheirOwnValues) {
-    TekVor4Property* s = handle(L"S");
-    for (int k = 0; k < 10; ++k) {
-        const float v[3] = {float(k), float(k) + 0.5f, float(k) + 0.25f};
-        ASSERT_EQ(s->write_data(k, v, 3, 0, 0), 0);
-    }
-    for (int k = 9; k >= 1; --k) {
-        ASSERT_TRUE(ek_history_undo(history(), 1));
-        // Element k-1 was last written by write k-1 (third value of k-3 .. first of k-1).
-        EXPECT_EQ(read_values<float>(s, k - 1, 1, 0), std::vector<float>{float(k - 1)});
-    }
-    ASSERT_TRUE(ek_history_redo(history(), 9));
-    EXPECT_EQ(read_values<float>(s, 9, 3, 0), (std::vector<float>{9, 9.5f, 9.25f}));
-    EXPECT_EQ(env.undo_files().size(), 10u);
+    // A write recorded while the range cannot be read keeps its values for the next redo.
+    doc->own(L"S")->close();
+    ASSERT_TRUE(other.getProperty(0)->openDataFile());
+    std::vector<float> buffer = {7, 8, 9};
+    EXPECT_EQ(s->write_data(0, buffer.data(), 3, 0, 0), 0);
+    buffer.assign(3, 0);  // the caller reuses its buffer
+    EXPECT_EQ(read_values<float>(other.getProperty(0), 0, 3, 0), std::vector<float>(data, data + 3));
+    other.getProperty(0)->close();
+    ASSERT_TRUE(ek_history_undo(history(), 1) && ek_history_redo(history(), 1));
+    EXPECT_EQ(read_values<float>(s, 0, 3, 0), (std::vector<float>{7, 8, 9}));
 }
 
 }  // namespace

@@ -1,18 +1,19 @@
-// Shared pieces of the proxy tests: documents on disk, a loaded (undo-recording) instance, and
-// an environment with the undo history on and undo temporary files in a folder of the test.
+// Shared pieces of the proxy tests: a loaded (undo-recording) instance, the undo history on with
+// its temporary files in a folder of the test, and what a subscriber of the path hears.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "base/Tek_vor_notifier.h"
 #include "base/event_log.h"
 #include "ekx_basic.h"
+#include "support/document_fixture.h"
 #include "support/temp_dir.h"
-#include "vor4/TekVor4Impl.h"
 #include "vor4/proxy/TekVor4CachedProxy.h"
 #include "vor4/proxy/TekVor4DirectProxy.h"
 #include "vor4/proxy/TekVor4PropertyCachedProxy.h"
@@ -20,26 +21,10 @@
 
 namespace ek::test {
 
-struct PropertySpec {
-    std::wstring name;
-    unsigned char dataType;
-};
+using CachedPool = TekVor4PoolProxy<TekVor4CachedProxy>;
+using DirectPool = TekVor4PoolProxy<TekVor4DirectProxy>;
 
-// A "gt2D" document of nx by ny cells with empty (null-filled) properties, written to disk.
-inline bool make_document(const std::wstring& path, long long nx, long long ny,
-                          const std::vector<PropertySpec>& properties) {
-    TekVor4Impl d;
-    d.setGridType(3);
-    const long long sizes[3] = {nx, ny, 1};
-    d.setDimensions64(sizes);
-    if (!d.create(path)) return false;
-    for (const PropertySpec& p : properties)
-        if (!d.addProperty(p.name, 1, p.dataType, false)) return false;
-    return true;
-}
-
-// The undo history switched on and the undo temporary files kept in a folder of their own;
-// both settings are restored afterwards.
+// The history switched on and undo files kept in "undo" of a folder of the test; restored after.
 class UndoEnvironment {
 public:
     UndoEnvironment() {
@@ -51,14 +36,12 @@ public:
         ek_options_set_temp_wpath(nullptr);
         ek_history_manager_set_enabled(true);
     }
-    UndoEnvironment(const UndoEnvironment&) = delete;
-    UndoEnvironment& operator=(const UndoEnvironment&) = delete;
-
-    std::filesystem::path undo_folder() const { return temp_.path() / "undo"; }
-    std::vector<std::filesystem::path> undo_files() const {
-        std::vector<std::filesystem::path> files;
-        for (const auto& entry : std::filesystem::directory_iterator(undo_folder())) files.push_back(entry.path());
-        return files;
+    size_t undo_files() const {
+        auto entries = std::filesystem::directory_iterator(temp_.path() / "undo");
+        return size_t(std::distance(begin(entries), end(entries)));
+    }
+    std::filesystem::path undo_file() const {
+        return std::filesystem::directory_iterator(temp_.path() / "undo")->path();
     }
     std::wstring file(const std::string& name) const { return temp_.file(name); }
     const std::filesystem::path& folder() const { return temp_.path(); }
@@ -67,56 +50,44 @@ private:
     TempDir temp_;
 };
 
-// A path loaded in memory, as the exported load function does it: the shared undo-recording
-// instance with one reference, opened for writing.
-class Loaded {
-public:
-    explicit Loaded(const std::wstring& path)
-        : ref_(TekVor4PoolProxy<TekVor4CachedProxy>::create_instance(path)),
-          proxy_(dynamic_cast<TekVor4CachedProxy*>(ref_)) {
-        opened_ = ref_->open(path, false);
-    }
-    ~Loaded() { ref_->free(); }
-    Loaded(const Loaded&) = delete;
-    Loaded& operator=(const Loaded&) = delete;
-
-    bool opened() const { return opened_; }
-    TekVor4CachedProxy* operator->() const { return proxy_; }
-    TekVor4CachedProxy& doc() const { return *proxy_; }
-    Tek_history* history() const { return proxy_->history_handle(); }
-    // The document's own property object of that name.
-    TekVor4Property* own(const std::wstring& name) const {
-        const int i = proxy_->subject()->getIndexByName(name);
-        return i < 0 ? nullptr : proxy_->subject()->getProperty(unsigned(i));
-    }
-
-private:
-    TekVor4Refcount* ref_;
-    TekVor4CachedProxy* proxy_;
-    bool opened_ = false;
+// A test with that environment and a document path in its folder.
+class ProxyTest : public ::testing::Test {
+protected:
+    UndoEnvironment env;
+    std::wstring path = env.file("doc.xml");
 };
 
-// The notifier of a path, with a log of what its subscribers receive.
-class Subscriber {
-public:
+// A path loaded in memory as the exported load does it: the shared recording instance with one
+// reference, opened for writing.
+struct Loaded {
+    explicit Loaded(const std::wstring& path) : ref(CachedPool::create_instance(path)) {
+        EXPECT_TRUE(ref->open(path, false));
+    }
+    ~Loaded() { ref->free(); }
+    TekVor4CachedProxy* operator->() const { return dynamic_cast<TekVor4CachedProxy*>(ref); }
+    Tek_history* history() const { return (*this)->history_handle(); }
+    // The document's own property object of that name.
+    TekVor4Property* own(const std::wstring& name) const {
+        const int i = (*this)->subject()->getIndexByName(name);
+        return i < 0 ? nullptr : (*this)->subject()->getProperty(unsigned(i));
+    }
+    TekVor4Refcount* ref;
+};
+
+// What the subscribers of a path's notifier receive.
+struct Subscriber {
     explicit Subscriber(const std::wstring& path)
-        : notifier_(Tek_vor_notifier::get_instance(path.c_str())), log_(notifier_->get_update_event_channel()) {}
-    ~Subscriber() { notifier_->release(); }
-    Subscriber(const Subscriber&) = delete;
-    Subscriber& operator=(const Subscriber&) = delete;
-
-    std::string text() const { return log_.text(); }
-    void clear() { log_.clear(); }
-
-private:
-    Tek_vor_notifier* notifier_;
-    EventLog log_;
+        : notifier(Tek_vor_notifier::get_instance(path.c_str())), log(notifier->get_update_event_channel()) {}
+    ~Subscriber() { notifier->release(); }
+    std::string text() { return log.text(); }
+    Tek_vor_notifier* notifier;
+    EventLog log;
 };
 
 template <class T>
 std::vector<T> read_values(TekVor4Property* p, long long start, long long count, unsigned char type) {
     std::vector<T> values(static_cast<size_t>(count));
-    if (p->readRawData(start, count, values.data(), count, type, 1) != 0) return {};
+    if (!p || p->readRawData(start, count, values.data(), count, type, 1) != 0) return {};
     return values;
 }
 
@@ -126,9 +97,8 @@ std::vector<T> file_values(const std::filesystem::path& file) {
     std::vector<T> values(std::filesystem::file_size(file) / sizeof(T));
     std::FILE* f = std::fopen(file.string().c_str(), "rb");
     if (!f) return {};
-    const size_t got = std::fread(values.data(), sizeof(T), values.size(), f);
+    values.resize(std::fread(values.data(), sizeof(T), values.size(), f));
     std::fclose(f);
-    values.resize(got);
     return values;
 }
 

@@ -1,0 +1,162 @@
+// String transfer, transliteration of names, the temporary-folder option and floating-point
+// exception control.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cfenv>
+#include <cmath>
+#include <csignal>
+#include <stdexcept>
+
+#include "ekx_basic.h"
+
+namespace {
+
+// What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of
+// its value) and "w:<text>;" for wide text.
+struct Received {
+    std::wstring log;
+    static void narrow(const char* text, void* self) {
+        std::wstring& log = static_cast<Received*>(self)->log;
+        log += L"c:";
+        for (const char* p = text; *p; ++p) log += wchar_t(static_cast<unsigned char>(*p));
+        log += L";";
+    }
+    static void wide(const wchar_t* text, void* self) { static_cast<Received*>(self)->log.append(L"w:").append(text).append(L";"); }
+};
+
+// A feed reaches the callback of its own form; without one it is converted through the code page
+// (Windows-1251; a character it lacks becomes '?'); a null text is fed as the empty text, once.
+TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
+    const struct { bool has_narrow, has_wide; const char* narrow; const wchar_t* wide; bool feed_null; const wchar_t* want; } rows[] = {
+        {true, true, "abc", L"Гл", false, L"c:abc;w:Гл;"},
+        {true, false, nullptr, L"Глубина 1", false, L"c:\u00C3\u00EB\u00F3\u00E1\u00E8\u00ED\u00E0 1;"},
+        {true, false, nullptr, L"a\u4E2Db", false, L"c:a?b;"},
+        {false, true, "\xC3\xEB\xF3\xE1\xE8\xED\xE0", nullptr, false, L"w:Глубина;"},
+        {true, false, nullptr, nullptr, true, L"c:;c:;"},
+        {false, true, nullptr, nullptr, true, L"w:;w:;"},
+        {false, false, "x", L"x", false, L""},
+    };
+    for (const auto& r : rows) {
+        Received got;
+        Tek_string_adapter* adp =
+            ek_string_adp_create(r.has_narrow ? Received::narrow : nullptr, r.has_wide ? Received::wide : nullptr, &got);
+        ASSERT_NE(adp, nullptr);
+        if (r.narrow || r.feed_null) ek_string_adp_feed_c(adp, r.narrow);
+        if (r.wide || r.feed_null) ek_string_adp_feed(adp, r.wide);
+        ek_string_adp_destroy(adp);
+        EXPECT_EQ(got.log, r.want);
+    }
+    // A callback may destroy its own adapter, also on the conversion path; throwing ones are contained.
+    struct Self { Tek_string_adapter* adp; std::string got; } self{nullptr, {}};
+    auto destroying = [](const char* text, void* c) {
+        static_cast<Self*>(c)->got += text, ek_string_adp_destroy(static_cast<Self*>(c)->adp);
+    };
+    self.adp = ek_string_adp_create(destroying, nullptr, &self);
+    ek_string_adp_feed(self.adp, L"Г");
+    self.adp = ek_string_adp_create(destroying, nullptr, &self);
+    ek_string_adp_feed_c(self.adp, "direct");
+    EXPECT_EQ(self.got, "\xC3" "direct");
+    Tek_string_adapter* thrower = ek_string_adp_create([](const char*, void*) { throw std::runtime_error("host"); },
+                                                       [](const wchar_t*, void*) { throw 7; }, nullptr);
+    EXPECT_NO_THROW((ek_string_adp_feed_c(thrower, "x"), ek_string_adp_feed(thrower, L"x")));
+    ek_string_adp_destroy(thrower), ek_string_adp_feed_c(nullptr, "x"), ek_string_adp_feed(nullptr, L"x"), ek_string_adp_destroy(nullptr);
+}
+
+// One name made of ASCII letters, digits and '_' is fed: Cyrillic letters become Latin, the signs are
+// dropped, every other character (one outside the basic plane too) becomes one '_'.
+TEST(Translit, NamesOfLettersDigitsAndUnderscores) {
+    const struct { const wchar_t *text, *want; } rows[] = {
+        {L"Глубина", L"Glubina"},          {L"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ", L"ABVGDEEZhZIYKLMNOPRSTUFKhTsChShShchYEYuYa"},
+        {L"ь", L""},                       {L"абвгдеёжзийклмнопрстуфхцчшщъыьэюя", L"abvgdeezhziyklmnoprstufkhtschshshchyeyuya"},
+        {L"Depth_2024", L"Depth_2024"},    {L"Объём Соль Щука Юг", L"Obem_Sol_Shchuka_Yug"},
+        {L"9lives", L"9lives"},            {L"ЄєІіЇїҐґЎў Київ", L"YeyeIiYiyiGgUu_Kiyiv"},
+        {L"a b-c.d", L"a_b_c_d"},          {L"été", L"_t_"},  // accented Latin letters are not ASCII
+        {L"中Г", L"_G"},                   {L"x\U0001F600y", L"x_y"},
+        {L"", L""},                        {L"Глубина (m)", L"Glubina__m_"},
+    };
+    for (const auto& r : rows) {
+        Received got;
+        Tek_string_adapter* adp = ek_string_adp_create(nullptr, Received::wide, &got);
+        ek_translit(r.text, adp), ek_string_adp_destroy(adp);
+        EXPECT_EQ(got.log, L"w:" + std::wstring(r.want) + L";") << ::testing::PrintToString(std::wstring(r.text));
+    }
+    std::wstring all;
+    for (wchar_t c = 1; c < 0x500; ++c) all.push_back(c);
+    Received got;
+    Tek_string_adapter* narrow = ek_string_adp_create(Received::narrow, nullptr, &got);
+    ek_translit(nullptr, narrow), ek_translit(all.c_str(), narrow), ek_translit(L"x", nullptr), ek_string_adp_destroy(narrow);
+    ASSERT_EQ(got.log.substr(0, 5), L"c:;c:");  // null is the empty text
+    for (wchar_t c : got.log.substr(5, got.log.size() - 6)) EXPECT_TRUE((std::iswalnum(c) && c < 0x80) || c == L'_') << int(c);
+}
+
+// $TMPDIR with a trailing separator, else /tmp/, until a host sets a folder; null or "" reset. An
+// answer stays valid until the next set, even when $TMPDIR changes in between.
+TEST(Options, TemporaryFolder) {
+    const char* env = std::getenv("TMPDIR");
+    const std::string saved = env ? env : "";
+    const struct { const char* env; const wchar_t *set, *want; } rows[] = {
+        {nullptr, nullptr, L"/tmp/"},         {"", nullptr, L"/tmp/"},                  {"/var/tmp", nullptr, L"/var/tmp/"},
+        {"/var/tmp/", nullptr, L"/var/tmp/"}, {"/tmp/\xD0\x93", nullptr, L"/tmp/Г/"},   {"/v", L"/data/undo/", L"/data/undo/"},
+        {"/v", L"/data/undo", L"/data/undo/"}, {"/v", L"C:\\temp\\", L"C:\\temp\\"}, {"/v", L"", L"/v/"},
+    };
+    for (const auto& r : rows) {
+        r.env ? setenv("TMPDIR", r.env, 1) : unsetenv("TMPDIR");
+        ek_options_set_temp_wpath(L"/x"), ek_options_set_temp_wpath(r.set);
+        EXPECT_STREQ(ek_options_get_temp_wpath(), r.want) << (r.env ? r.env : "unset");
+    }
+    ek_options_set_temp_wpath(L"/data");
+    setenv("TMPDIR", "/elsewhere", 1);
+    EXPECT_STREQ(ek_options_get_temp_wpath(), L"/data/");  // a set folder outranks the environment
+    ek_options_set_temp_wpath(nullptr);
+    const wchar_t* first = ek_options_get_temp_wpath();
+    EXPECT_EQ(ek_options_get_temp_wpath(), first);
+    setenv("TMPDIR", "/srv/tmp", 1);
+    EXPECT_STREQ(ek_options_get_temp_wpath(), L"/srv/tmp/");
+    EXPECT_STREQ(first, L"/elsewhere/");
+    env ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
+}
+
+double divide(double a, double b) {
+    volatile double x = a, y = b, r = x / y;  // at run time, even when the result is ignored
+    return r;
+}
+
+// The state is the set of trapping exceptions; disable masks all; restore reinstates exactly the saved
+// set (bits that name no exception ignored), and a restored trap really traps.
+TEST(Fpe, DisableAndRestore) {
+    const int saved = fegetexcept();
+    fedisableexcept(FE_ALL_EXCEPT);
+    EXPECT_EQ(ek_math_fpe_get_state(), 0u);
+    feenableexcept(FE_DIVBYZERO | FE_OVERFLOW);
+    const unsigned state = ek_math_fpe_get_state();
+    EXPECT_EQ(state, unsigned(FE_DIVBYZERO | FE_OVERFLOW));
+    ek_math_fpe_disable();
+    EXPECT_EQ(ek_math_fpe_get_state(), 0u);
+    EXPECT_TRUE(std::isinf(divide(1.0, 0.0)) && std::isnan(divide(0.0, 0.0)));
+    feenableexcept(FE_INVALID);
+    for (unsigned s : {state, unsigned(FE_DIVBYZERO), 0u, ~0u}) {
+        ek_math_fpe_restore(s);
+        EXPECT_EQ(fegetexcept(), int(s & FE_ALL_EXCEPT)) << s;
+    }
+    fedisableexcept(FE_ALL_EXCEPT);
+    if (saved > 0) feenableexcept(saved);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(  // the child ends through a handler of its own, whatever a sanitizer installed
+        {
+            struct sigaction action = {};
+            action.sa_handler = [](int) { _exit(77); };
+            sigaction(SIGFPE, &action, nullptr);
+            feenableexcept(FE_DIVBYZERO);
+            const unsigned traps = ek_math_fpe_get_state();
+            ek_math_fpe_disable();
+            divide(1.0, 0.0);  // masked: no trap
+            ek_math_fpe_restore(traps);
+            divide(1.0, 0.0);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(77), "");
+}
+
+}  // namespace
