@@ -101,12 +101,14 @@ TEST(PathForms, RebuildValidateAndNormalise) {
         // Nothing above a root; relative paths keep their climbs; a network root keeps two separators.
         {ONE(clean_path), {{L"a\\.\\b\\..\\c", L"", L"a/c"}, {L"a//b///c", L"", L"a/b/c"}, {L"C:\\a\\..\\..\\b", L"", L"C:/b"},
           {L"/a/../../b/", L"", L"/b/"}, {L"../a/../../b", L"", L"../../b"}, {L"a/..", L"", L""}, {L".", L"", L""},
-          {L"\\", L"", L"/"}, {L"\\\\server\\share\\x", L"", L"//server/share/x"}, {L"C:", L"", L"C:"}, {L"C:\\\\x", L"", L"C:/x"}}},
+          {L"\\", L"", L"/"}, {L"\\\\server\\share\\x", L"", L"//server/share/x"}, {L"C:", L"", L"C:"}, {L"C:\\\\x", L"", L"C:/x"},
+          {L"C:..\\a", L"", L"C:../a"}}},
         {TWO(absolute_path), {{L"x/../y", L"/base/dir", L"/base/dir/y"}, {L"/abs/./p", L"/base", L"/abs/p"},
           {L"C:\\p", L"/base", L"C:/p"}, {L"", L"/base/", L"/base/"}, {L"p", L"", cwd + L"p"}, {L"p", L"q", cwd + L"q/p"}}},
         // Letters of either case alike; no common root gives the absolute path.
         {TWO(relative_path), {{L"/a/b/c.txt", L"/a", L"b/c.txt"}, {L"/a/b/c.txt", L"/a/d/e", L"../../b/c.txt"},
-          {L"/A/B/c.txt", L"/a/b/", L"c.txt"}, {L"/a", L"/a", L""}, {L"C:\\x\\y", L"D:\\x", L"C:/x/y"}}},
+          {L"/A/B/c.txt", L"/a/b/", L"c.txt"}, {L"/a", L"/a", L""}, {L"C:\\x\\y", L"D:\\x", L"C:/x/y"},
+          {L"/a", L"/a/b/c", L"../.."}}},
         {TWO(is_equal), {{L"/a/b/../c", L"\\A\\C\\", L"true"}, {L"C:\\Данные", L"c:/данные", L"true"}, {L"", cwd, L"true"},
           {L"/a/b", L"/a/c", L"false"}, {L"/a/b", L"/a", L"false"}, {L"C:\\a", L"D:\\a", L"false"}}},
         {"common_directory", [](const W& a, const W&) { return fs::common_directory(list(a)); },

@@ -47,6 +47,7 @@ TEST(Utf8, BothWaysAndInvalidSequences) {
         {"\xED\xBF\xBF", L"\uFFFD\uFFFD\uFFFD"}, {"\xE2\x82", L"\uFFFD\uFFFD"}, {"\xC3\xA4\xC3", L"ä\uFFFD"},
         {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80", L"\u0080\u0800\U00010000"},  // the smallest of each length
+        {"\xF4\x8F\xBF\xBF", L"\U0010FFFF"},                                        // the last code point
     };
     for (const auto& r : rows) EXPECT_EQ(from_utf8(r.utf8), r.wide) << ::testing::PrintToString(r.utf8);
 }

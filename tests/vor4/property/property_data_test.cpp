@@ -368,6 +368,7 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
     EXPECT_EQ(g->readData2D(0, 0, 1, 1, nullptr, 1, -3, dtByte, 0, 0), 0);
     EXPECT_EQ(g->readData2D_index(0, 0, 5, 1, idx, 1, 1, 1, 0), 4);
     EXPECT_EQ(g->readData2D_index(0, 0, 1, 1, nullptr, 1, 1, 1, 0), 4);
+    EXPECT_EQ(g->readData2D_index(0, 0, 1, 0, idx, 1, 2, 1, 0), 0);  // no rows to visit
     EXPECT_EQ(g->write_data2d(0, 0, nullptr, 1, 1, dtByte, 0, 0), 4);
     EXPECT_EQ(g->write_data2d(0, 0, b, 1, 1, 8, 0, 0), 3);
     EXPECT_EQ(c->readData3D(0, 0, 0, 1, 1, 1, nullptr, 1, 1, 1, dtByte, 0, 0, 0), 4);

@@ -203,12 +203,12 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     p->close();
     EXPECT_EQ(text(file_values(*p, 10)), text(ramp(10, 0)));
 
-    // After a change of type the dirty window goes out in the old layout, then a new one is read.
+    // A change of type sends the dirty window out at once, in the old layout; a new one is read after.
     EXPECT_EQ(value_at(*p, 3), 3);
     p->setValueInt(1, 42);
     p->setDataType(dtDouble);
-    p->close();
     EXPECT_EQ(decode(file_bytes(p->getFileNameW()), dtInteger)[1], 42);
+    p->close();
     put_bytes(p->getFileNameW(), encode({0.5, 1.5, 2.5, 3.5, 4.5, 5.5}, dtDouble));
     double d = 0;
     for (const auto& [objects, index, expected] : std::vector<std::tuple<long long, long long, double>>{
