@@ -9,18 +9,9 @@
 #include "ekx_file_vor4.h"
 #include "filesystem/os_path.h"
 #include "filesystem/paths.h"
-#include "services/Tek_string_adapter.h"
 #include "vor4/proxy/TekVor4Refcount.h"
 
 namespace {
-
-// Narrow text of the code page, made wide by the basic service.
-std::wstring widen(const std::string& narrow) {
-    std::wstring wide;
-    Tek_std_wstring_adapter adapter(wide);
-    ek_string_adp_feed_c(adapter.adapter(), narrow.c_str());
-    return wide;
-}
 
 // Whether two paths name one document: the same spelling up to case and separators, or the same
 // file on disk. Copying a document onto itself would delete it first.
@@ -47,8 +38,9 @@ bool clear_destination(const std::wstring& destination) {
 void copy_property(TekVor4Property& from, TekVor4& to) {
     const unsigned char kind = from.getPropKind();
     const unsigned char type = from.getDataType();
-    const std::wstring name = widen(from.getName());
-    const std::wstring caption = widen(from.getCaption());
+    // The wide texts, so that names beyond the narrow encoding are copied as they are.
+    const std::wstring name = from.getNameW();
+    const std::wstring caption = from.getCaptionW();
     // Values still in the source's value window belong in the copy too.
     from.close();
     to.addPropertyBinary(name, kind, type, from.getFileNameW(), true, true);

@@ -3,6 +3,7 @@
 #include "api/ek_vor4_boundary.h"
 #include "ekx_file_vor4.h"
 #include "filesystem/paths.h"
+#include "vor4/vor_vocabulary.h"
 
 using ek::vor4_api::text_arg;
 using ek::vor4_api::wide_arg;
@@ -22,7 +23,8 @@ unsigned char ek_vor4_get_prop_kind(TekVor4* h, unsigned int index) {
 }
 
 unsigned char ek_vor4_get_prop_data_type(TekVor4* h, unsigned int index) {
-    return with_property(h, index, (unsigned char)3, [](P& p) { return p.getDataType(); });
+    // The failure value is the bitmask code, as hosts of the format expect.
+    return with_property(h, index, ek::vor::dtBitmask, [](P& p) { return p.getDataType(); });
 }
 
 void ek_vor4_set_prop_kind(TekVor4* h, unsigned int index, unsigned char propKind) {
@@ -37,8 +39,9 @@ const char* ek_vor4_get_prop_name(TekVor4* h, unsigned int index) {
     return with_property(h, index, "", [](P& p) { return p.getName().c_str(); });
 }
 
+// The wide getters deliver the wide texts, so a name beyond the narrow encoding arrives whole.
 void ek_vor4_get_prop_name_w(TekVor4* h, unsigned int index, Tek_string_adapter* adapter) {
-    ek_string_adp_feed_c(adapter, ek_vor4_get_prop_name(h, index));
+    ek_string_adp_feed(adapter, with_property(h, index, L"", [](P& p) { return p.getNameW().c_str(); }));
 }
 
 const char* ek_vor4_get_prop_caption(TekVor4* h, unsigned int index) {
@@ -46,7 +49,7 @@ const char* ek_vor4_get_prop_caption(TekVor4* h, unsigned int index) {
 }
 
 void ek_vor4_get_prop_caption_w(TekVor4* h, unsigned int index, Tek_string_adapter* adapter) {
-    ek_string_adp_feed_c(adapter, ek_vor4_get_prop_caption(h, index));
+    ek_string_adp_feed(adapter, with_property(h, index, L"", [](P& p) { return p.getCaptionW().c_str(); }));
 }
 
 void ek_vor4_set_prop_caption(TekVor4* h, unsigned int index, const char* caption) {

@@ -67,9 +67,14 @@ const char* ek_vor_generate_unin_name(TekVor4* h, const char* base) {
 }
 
 void ek_vor_generate_unin_name_w(TekVor4* h, const wchar_t* base, Tek_string_adapter* adapter) {
+    // The same candidates as get_unin_name (base, base1, base2, ...) tried in wide text, so that a
+    // base beyond the narrow encoding keeps its characters.
     with(h, [&](TekVor4& d) {
-        const char* name = d.get_unin_name(ek::text::to_narrow(text_arg(base)));
-        ek_string_adp_feed_c(adapter, name);
+        const std::wstring wideBase = text_arg(base);
+        std::wstring candidate = wideBase;
+        for (int counter = 1; d.getIndexByName(candidate) >= 0; ++counter)
+            candidate = wideBase + std::to_wstring(counter);
+        ek_string_adp_feed(adapter, candidate.c_str());
     });
 }
 

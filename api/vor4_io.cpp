@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "vor4/property/checked_math.h"
+
 namespace ek::vor4_io {
 
 namespace {
@@ -21,13 +23,16 @@ int read_blocks(TekVor4* h, void* dst, unsigned char dstType, int propCount, con
     const int size = ek_vor4_get_data_type_size(dstType);
     if (propCount < 1) return 0;
     const long long advance = product32(size, blockPitch);
-    long long offset = 0;  // bytes from dst; a pointer is formed only for a block that is read
-    for (int k = 0; k < propCount; ++k, offset += advance) {
+    // Every block's first element must be addressable (a negative pitch lays the blocks out
+    // backwards); each read checks the rest of its block.
+    if (dst && !ek::vor::math::strided_fits(dst, 1, propCount, advance)) return 4;
+    for (int k = 0; k < propCount; ++k) {
         const int index = propIndices ? propIndices[k] : k;
         if (index == -1) continue;
         TekVor4Property* p = ek_vor4_prop_open(h, static_cast<unsigned int>(index));
         if (!p) return 1;
-        void* block = dst ? static_cast<char*>(dst) + offset : nullptr;
+        // A pointer is formed only for a block that is read.
+        void* block = dst ? static_cast<char*>(dst) + k * advance : nullptr;
         const int result = readBlock(p, block);
         ek_vor4_prop_close(p);
         if (result != 0) return result;

@@ -7,14 +7,20 @@ if(EKX_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# ekx_add_gtest(<name> SOURCES <files...> LIBS <libs...>)
+# ekx_add_gtest(<name> SOURCES <files...> LIBS <libs...> [ENVIRONMENT <VAR=value...>] [PREFIX <p>])
+# ENVIRONMENT runs the discovered tests with those variables; PREFIX keeps their names apart from
+# another program built from the same sources.
 function(ekx_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "PREFIX" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120)
+  if(T_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES TEST_PREFIX "${T_PREFIX}" PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 NO_PRETTY_VALUES TEST_PREFIX "${T_PREFIX}")
+  endif()
 endfunction()
 
 # ekx_add_bench(<name> SOURCES <files...> LIBS <libs...>)

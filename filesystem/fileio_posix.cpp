@@ -45,9 +45,10 @@ attempt_result attempt_open(const std::string& path, int flags, bool exclusive, 
     } while (d < 0 && errno == EINTR);
     if (d < 0) return attempt_result::failed;
 
-    // A folder is not a data file (Windows refuses to open one as a file, too).
+    // A folder is not a data file (Windows refuses to open one as a file, too), and a file
+    // without write permission is read-only for every writer, privileged ones included.
     struct stat st;
-    if (::fstat(d, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(d, &st) != 0 || S_ISDIR(st.st_mode) || (exclusive && (st.st_mode & 0222) == 0)) {
         ::close(d);
         return attempt_result::failed;
     }

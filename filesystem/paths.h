@@ -90,6 +90,10 @@ unsigned long long file_size(const std::wstring& path);
 bool file_readable(const std::wstring& path);
 bool file_writable(const std::wstring& path);
 
+// A file marked read-only (on POSIX: no write permission for anyone). Such a file is not
+// opened for writing, removed, moved over or copied over, whoever the process runs as.
+bool is_write_protected(const std::wstring& path);
+
 // True when the path exists already or the folder (one level) could be created.
 bool make_directory(const std::wstring& path);
 bool remove_directory(const std::wstring& path);
@@ -98,6 +102,9 @@ bool remove_directory(const std::wstring& path);
 bool copy_file(const std::wstring& src, const std::wstring& dst, bool overwrite);
 bool move_file(const std::wstring& src, const std::wstring& dst, bool overwrite);
 bool remove_file(const std::wstring& path);
+// Whether remove_file would remove the existing file at `path` now: it is neither held open by
+// another handle or process nor write-protected.
+bool removable(const std::wstring& path);
 
 // The entries of `dir` whose names match the wildcard `mask`, each as combine(dir, name);
 // `flags` combines find_directories, find_files and find_recursive.

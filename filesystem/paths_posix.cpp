@@ -3,7 +3,8 @@
 // A file that another handle or process holds open through the binary file layer carries an
 // open-file-description lock; like Windows, which refuses to delete or replace a file that
 // someone has open without delete sharing, these functions refuse to remove, move away or
-// overwrite such a file.
+// overwrite such a file. A file without any write permission stands for the Windows read-only
+// attribute: it is not removed, moved over or copied over, whoever the process runs as.
 #include "filesystem/paths.h"
 
 #include <cerrno>
@@ -59,6 +60,15 @@ bool held_by_another(const std::string& os) {
     if (::fcntl(g.fd, F_OFD_GETLK, &lk) != 0) return false;
     return lk.l_type != F_UNLCK;
 }
+
+// A regular file that nobody may write: the Windows read-only attribute, which binds every user.
+bool protected_os(const std::string& os) {
+    struct stat st;
+    return ::lstat(os.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0;
+}
+
+// Whether an existing file at `os` may be replaced or removed.
+bool replaceable(const std::string& os) { return !held_by_another(os) && !protected_os(os); }
 
 bool write_all(int fd, const char* data, size_t n) {
     while (n > 0) {
@@ -137,7 +147,7 @@ bool copy_os(const std::string& src, const std::string& dst, bool overwrite) {
         if (!overwrite || S_ISDIR(target.st_mode)) return false;
         // The same file under two names: nothing to copy.
         if (target.st_dev == st.st_dev && target.st_ino == st.st_ino) return true;
-        if (held_by_another(dst)) return false;
+        if (!replaceable(dst)) return false;
     }
 
     std::string temp = directory_of(dst) + ".ekcopy_XXXXXX";
@@ -265,6 +275,11 @@ bool file_writable(const std::wstring& path) {
     return f.open(path, L"rb+");
 }
 
+bool is_write_protected(const std::wstring& path) {
+    const std::string os = os_path(path);
+    return !os.empty() && protected_os(os);
+}
+
 bool make_directory(const std::wstring& path) {
     if (path_exist(path)) return true;
     const std::string os = os_path(path);
@@ -290,7 +305,7 @@ bool move_file(const std::wstring& src, const std::wstring& dst, bool overwrite)
     struct stat st;
     if (::lstat(from.c_str(), &st) != 0) return false;
     if (held_by_another(from)) return false;
-    if (overwrite && held_by_another(to)) return false;
+    if (overwrite && !replaceable(to)) return false;
     if (place(from, to, overwrite)) return true;
     if (errno != EXDEV) return false;
     // Another file system: copy, then delete the source; a source that cannot be deleted
@@ -301,8 +316,13 @@ bool move_file(const std::wstring& src, const std::wstring& dst, bool overwrite)
 
 bool remove_file(const std::wstring& path) {
     const std::string os = os_path(path);
-    if (os.empty() || held_by_another(os)) return false;
+    if (os.empty() || !replaceable(os)) return false;
     return ::unlink(os.c_str()) == 0;
+}
+
+bool removable(const std::wstring& path) {
+    const std::string os = os_path(path);
+    return !os.empty() && replaceable(os);
 }
 
 std::vector<std::wstring> find(const std::wstring& dir, const std::wstring& mask, int flags) {

@@ -206,7 +206,9 @@ EKX_VOR4_API void ek_vor4_set_func_lz(TekVor4* h, unsigned int index, unsigned i
 /* ==== Property data =============================================================================
  * Runs and 2D/3D windows with conversion to and from dstType/srcType. A read resamples the
  * window [start, start+count) onto dstCount outputs by nearest index; strides and pitches are in
- * elements (0 selects the property's defaults). Result codes as at the top. */
+ * elements (0 selects the property's defaults) and may be negative: the values then run backwards
+ * from the given element (a row pitch of -width flips the rows). A stride, pitch or count whose
+ * element addresses overflow gives 4 with nothing touched. Result codes as at the top. */
 EKX_VOR4_API int ek_vor4_prop_read(TekVor4Property* p, unsigned int start, unsigned int count, void* dst,
                                    unsigned int dstCount, unsigned char dstType, int dstStride);
 EKX_VOR4_API int ek_vor4_prop_read_64(TekVor4Property* p, long long start, long long count, void* dst,

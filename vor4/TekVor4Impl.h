@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "filesystem/writer_lock.h"
 #include "vor4/TekVor4.h"
 
 class TekVor4PropertyImpl;
@@ -96,26 +97,24 @@ public:
                      long long* dst, long long dstW, long long dstH, long long dstD, long long step,
                      long long dstRowStride, long long dstSliceStride) override;
 
-    // The metadata file's path and the base of its data file paths (the path before its last ".").
-    const std::string& getPath() const { return path; }
-    std::string dataFileBase() const;
+    // The metadata file's path.
+    const std::wstring& getPath() const { return path; }
 
 private:
-    enum class NameMatch { exact, nocase_narrow, nocase_wide };
+    enum class NameMatch { exact, nocase };
 
-    int findByName(const std::string& name, NameMatch match) const;
-    int findByName(const std::wstring& name) const;
-    // Removes a same-named property when overwriting; false when the add must be refused.
-    bool clearNameForAdd(int existing, bool overwrite);
-    // Sets up a new property the way every add does, up to its data file.
-    TekVor4PropertyImpl* newProperty(const std::wstring& filePath, const std::wstring& name, unsigned char propKind,
-                                     unsigned char dataType);
+    int findByName(const std::wstring& name, NameMatch match) const;
+    // The shared part of the four adds: checks, clearing a same-named entry, the new object.
+    TekVor4PropertyImpl* prepareAdd(const std::wstring& name, NameMatch match, unsigned char propKind,
+                                    unsigned char dataType, bool overwrite);
+    TekVor4Property* addBinary(const std::wstring& name, NameMatch match, unsigned char propKind,
+                               unsigned char dataType, const std::wstring& sourceFile, bool copy, bool overwrite);
     TekVor4Property* appendProperty(TekVor4PropertyImpl* property);
     bool removeProperty(unsigned int index, bool allowMissingFile);
     void destroyProperties();
 
     // Fields of the document, in their order, with the values a new document holds.
-    std::string path;
+    std::wstring path;
     bool readOnly = false;
     bool deleted = false;
     unsigned char gridType = 0;
@@ -127,4 +126,7 @@ private:
     long long numObjects = 1;
     int maskPropIndex = -1, xPropIndex = -1, yPropIndex = -1, zPropIndex = -1;
     std::vector<TekVor4Property*> properties;
+
+    // The claim on the metadata file while the document is open for writing.
+    ek::filesystem::writer_lock writerLock;
 };

@@ -4,6 +4,7 @@
 
 #include "ek_text.h"
 #include "ekx_io.h"
+#include "filesystem/writer_lock.h"
 #include "services/Tek_string_adapter.h"
 #include "vor4/TekVor4Impl.h"
 #include "vor4/property/TekVor4PropertyImpl.h"
@@ -38,17 +39,19 @@ long long truncatedCount(double value) {
 
 const wchar_t* boolText(bool value) { return value ? L"True" : L"False"; }
 
-// Builds one property from its "TGrDocProp" node.
-TekVor4PropertyImpl* readProperty(Tek_xml_node* node, const std::string& base, bool readOnly, long long sizeX,
-                                  long long sizeY, long long sizeZ, long long numObjects, unsigned char gridType) {
-    const std::string name = readText(node, "PropName");
-    auto* p = new TekVor4PropertyImpl(base + "." + name + ".property", readOnly);
+// Builds one property from its "TGrDocProp" node. A name that would lead out of the document's
+// folder keeps its entry but gets no data file path, so its data are never touched.
+TekVor4PropertyImpl* readProperty(Tek_xml_node* node, const std::wstring& documentPath, bool readOnly,
+                                  long long sizeX, long long sizeY, long long sizeZ, long long numObjects,
+                                  unsigned char gridType) {
+    const std::wstring name = readWideText(node, "PropName");
+    auto* p = new TekVor4PropertyImpl(ek::vor::data_file_path(documentPath, name), readOnly);
     p->setName(name);
-    p->setCaption(readText(node, "Caption"));
+    p->setCaption(readWideText(node, "Caption"));
     p->setTemp(ek_xnode_get_node_bool(node, L"IsTemp", false));
     p->setPropKind(ek::vor::prop_kind(readWideText(node, "PropKind")));
     p->setDataType(ek::vor::data_type(readWideText(node, "DataType")));
-    p->setPrecision(readText(node, "Precision"));
+    p->setPrecision(readWideText(node, "Precision"));
     p->setFuncX0(ek_xnode_get_node_dbl(node, L"FuncX0", 0.0));
     p->setFuncY0(ek_xnode_get_node_dbl(node, L"FuncY0", 0.0));
     p->setFuncZ0(ek_xnode_get_node_dbl(node, L"FuncZ0", 0.0));
@@ -90,20 +93,19 @@ void TekVor4Impl::destroyProperties() {
     properties.clear();
 }
 
-std::string TekVor4Impl::dataFileBase() const {
-    const size_t dot = path.rfind('.');
-    return dot == std::string::npos ? path : path.substr(0, dot);
-}
+bool TekVor4Impl::open(const std::string& filePath, bool ro) { return open(ek::text::to_wide(filePath), ro); }
 
-bool TekVor4Impl::open(const std::wstring& filePath, bool ro) { return open(ek::text::to_narrow(filePath), ro); }
-
-bool TekVor4Impl::open(const std::string& filePath, bool ro) {
+bool TekVor4Impl::open(const std::wstring& filePath, bool ro) {
     if (!properties.empty()) return false;
+    // A writer claims the file before reading it, so that what it reads is what no other writer
+    // can change behind it; readers take no claim.
+    ek::filesystem::writer_lock claim;
+    if (!ro && !claim.acquire(filePath)) return false;
 
     Tek_xml_doc* doc = ek_xml_create();
     if (!doc) return false;
     ek_xml_set_encoding_w(doc, k_encoding);
-    if (!ek_xml_load_from_file_w(doc, ek::text::to_wide(filePath).c_str())) {
+    if (!ek_xml_load_from_file_w(doc, filePath.c_str())) {
         ek_xml_destroy(doc);
         return false;
     }
@@ -125,6 +127,7 @@ bool TekVor4Impl::open(const std::string& filePath, bool ro) {
 
     path = filePath;
     readOnly = ro;
+    writerLock.take(claim);
     numObjects = ek_xnode_get_node_int64(root, L"ObjCount", 0);
     earthPlane = ek_xnode_get_node_bool(root, L"EarthPlane", true);
     gridType = ek::vor::grid_type(readWideText(root, "GridType"));
@@ -143,7 +146,6 @@ bool TekVor4Impl::open(const std::string& filePath, bool ro) {
     dz = ek_xnode_get_node_dbl(root, L"DZ", 1.0);
     azimuth = ek_xnode_get_node_dbl(root, L"Azim1", 0.0);
 
-    const std::string base = dataFileBase();
     switch (gridType) {
         case 0: case 1: case 2: case 4: case 6:
             // Point sets and 1D grids are sized by their object count alone.
@@ -160,7 +162,7 @@ bool TekVor4Impl::open(const std::string& filePath, bool ro) {
             Tek_xml_node* node = ek_xnode_get_node_by_no(list, i);
             if (!node) break;
             properties.push_back(
-                readProperty(node, base, readOnly, sizeX, sizeY, sizeZ, numObjects, gridType));
+                readProperty(node, path, readOnly, sizeX, sizeY, sizeZ, numObjects, gridType));
             ek_xnode_close(node);
         }
         ek_xnode_close(list);
@@ -213,9 +215,12 @@ bool TekVor4Impl::save() {
 
     ek_xml_set_whitespaces(doc, true);
     ek_xml_set_encoding_w(doc, k_encoding);
-    // A write that did not reach the disk is reported: the caller would otherwise believe
-    // the document safe.
-    const bool written = ek_xml_save_to_file_w(doc, ek::text::to_wide(path).c_str());
+    // Written whole beside the file first, then renamed over it with the writer's claim moving
+    // along, so a crash leaves the old file or the new one. A write that did not reach the disk
+    // is reported: the caller would otherwise believe the document safe.
+    ek::filesystem::remove_stale_save_temps(path);
+    const std::wstring temp = ek::filesystem::save_temp_path(path);
+    const bool written = ek_xml_save_to_file_w(doc, temp.c_str()) && writerLock.replace(path, temp);
 
     if (list) ek_xnode_close(list);
     ek_xnode_close(root);
@@ -223,9 +228,9 @@ bool TekVor4Impl::save() {
     return written;
 }
 
-bool TekVor4Impl::create(const std::wstring& filePath) { return create(ek::text::to_narrow(filePath)); }
+bool TekVor4Impl::create(const std::string& filePath) { return create(ek::text::to_wide(filePath)); }
 
-bool TekVor4Impl::create(const std::string& filePath) {
+bool TekVor4Impl::create(const std::wstring& filePath) {
     path = filePath;
     readOnly = false;
     return save();

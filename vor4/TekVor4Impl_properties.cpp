@@ -1,39 +1,35 @@
 // The document's property list: adding, finding, naming, deleting and packing properties,
 // and deleting the whole document.
-#include <cstdio>
-#include <cstring>
-
 #include "ek_text.h"
 #include "filesystem/paths.h"
 #include "vor4/TekVor4Impl.h"
 #include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/vor_vocabulary.h"
 
 TekVor4Property* TekVor4Impl::getProperty(unsigned int index) {
     return index < properties.size() ? properties[index] : nullptr;
 }
 
-int TekVor4Impl::findByName(const std::string& name, NameMatch match) const {
+// Names and captions are kept wide; the narrow forms of the operations convert their argument
+// once and keep their own matching rule (exact for the narrow lookups, as strcmp compares).
+int TekVor4Impl::findByName(const std::wstring& name, NameMatch match) const {
     for (size_t i = 0; i < properties.size(); ++i) {
-        const std::string& own = properties[i]->getName();
-        const bool same = match == NameMatch::exact ? own == name : ek::text::equal_nocase(own, name);
-        if (same) return static_cast<int>(i);
+        const std::wstring& own = properties[i]->getNameW();
+        if (match == NameMatch::exact ? own == name : ek::text::equal_nocase(own, name)) return static_cast<int>(i);
     }
     return -1;
 }
 
-int TekVor4Impl::findByName(const std::wstring& name) const {
-    for (size_t i = 0; i < properties.size(); ++i)
-        if (ek::text::equal_nocase(properties[i]->getNameW(), name)) return static_cast<int>(i);
-    return -1;
+int TekVor4Impl::getIndexByName(const std::string& name) {
+    return findByName(ek::text::to_wide(name), NameMatch::exact);
 }
 
-int TekVor4Impl::getIndexByName(const std::string& name) { return findByName(name, NameMatch::exact); }
-
-int TekVor4Impl::getIndexByName(const std::wstring& name) { return findByName(name); }
+int TekVor4Impl::getIndexByName(const std::wstring& name) { return findByName(name, NameMatch::nocase); }
 
 int TekVor4Impl::getIndexByCaption(const std::string& caption) {
+    const std::wstring wide = ek::text::to_wide(caption);
     for (size_t i = 0; i < properties.size(); ++i)
-        if (properties[i]->getCaption() == caption) return static_cast<int>(i);
+        if (properties[i]->getCaptionW() == wide) return static_cast<int>(i);
     return -1;
 }
 
@@ -43,15 +39,14 @@ int TekVor4Impl::getIndexByCaption(const std::wstring& caption) {
     return -1;
 }
 
-bool TekVor4Impl::clearNameForAdd(int existing, bool overwrite) {
-    if (existing < 0) return true;
-    if (!overwrite) return false;
-    return deleteProperty(static_cast<unsigned int>(existing));
-}
-
-TekVor4PropertyImpl* TekVor4Impl::newProperty(const std::wstring& filePath, const std::wstring& name,
-                                               unsigned char propKind, unsigned char dataType) {
-    auto* p = new TekVor4PropertyImpl(filePath, readOnly);
+TekVor4PropertyImpl* TekVor4Impl::prepareAdd(const std::wstring& name, NameMatch match, unsigned char propKind,
+                                             unsigned char dataType, bool overwrite) {
+    // A name that would put the data file elsewhere than beside the document is refused.
+    if (name.empty() || readOnly || !ek::vor::safe_property_name(name)) return nullptr;
+    const int existing = findByName(name, match);
+    // Overwriting also clears an entry whose data file a crash has taken.
+    if (existing >= 0 && (!overwrite || !removeProperty(static_cast<unsigned int>(existing), true))) return nullptr;
+    auto* p = new TekVor4PropertyImpl(ek::vor::data_file_path(path, name), readOnly);
     p->setName(name);
     p->setCaption(name);
     p->setTemp(false);
@@ -70,24 +65,13 @@ TekVor4Property* TekVor4Impl::appendProperty(TekVor4PropertyImpl* property) {
 
 TekVor4Property* TekVor4Impl::addProperty(const std::string& name, unsigned char propKind, unsigned char dataType,
                                           bool overwrite) {
-    if (name.empty() || readOnly) return nullptr;
-    if (!clearNameForAdd(findByName(name, NameMatch::nocase_narrow), overwrite)) return nullptr;
-    const std::string filePath = dataFileBase() + "." + name + ".property";
-    // Every byte of the code page converts to wide and back unchanged, so the narrow name survives.
-    TekVor4PropertyImpl* p = newProperty(ek::text::to_wide(filePath), ek::text::to_wide(name), propKind, dataType);
-    if (!p->init(overwrite)) {
-        delete p;
-        return nullptr;
-    }
-    return appendProperty(p);
+    return addProperty(ek::text::to_wide(name), propKind, dataType, overwrite);
 }
 
 TekVor4Property* TekVor4Impl::addProperty(const std::wstring& name, unsigned char propKind, unsigned char dataType,
                                           bool overwrite) {
-    if (name.empty() || readOnly) return nullptr;
-    if (!clearNameForAdd(findByName(name), overwrite)) return nullptr;
-    const std::wstring filePath = ek::text::to_wide(dataFileBase()) + L"." + name + L".property";
-    TekVor4PropertyImpl* p = newProperty(filePath, name, propKind, dataType);
+    TekVor4PropertyImpl* p = prepareAdd(name, NameMatch::nocase, propKind, dataType, overwrite);
+    if (!p) return nullptr;
     if (!p->init(overwrite)) {
         delete p;
         return nullptr;
@@ -95,30 +79,11 @@ TekVor4Property* TekVor4Impl::addProperty(const std::wstring& name, unsigned cha
     return appendProperty(p);
 }
 
-TekVor4Property* TekVor4Impl::addPropertyBinary(const std::string& name, unsigned char propKind,
-                                                unsigned char dataType, const std::string& sourceFile, bool copy,
-                                                bool overwrite) {
-    if (name.empty() || readOnly) return nullptr;
-    if (!clearNameForAdd(findByName(name, NameMatch::exact), overwrite)) return nullptr;
-    const std::string filePath = dataFileBase() + "." + name + ".property";
-    TekVor4PropertyImpl* p = newProperty(ek::text::to_wide(filePath), ek::text::to_wide(name), propKind, dataType);
-    const std::wstring from = ek::text::to_wide(sourceFile);
-    const bool placed = copy ? ek::filesystem::copy_file(from, p->getFileNameW(), overwrite)
-                             : ek::filesystem::move_file(from, p->getFileNameW(), overwrite);
-    if (!placed) {
-        delete p;
-        return nullptr;
-    }
-    return appendProperty(p);
-}
-
-TekVor4Property* TekVor4Impl::addPropertyBinary(const std::wstring& name, unsigned char propKind,
-                                                unsigned char dataType, const std::wstring& sourceFile, bool copy,
-                                                bool overwrite) {
-    if (name.empty() || readOnly) return nullptr;
-    if (!clearNameForAdd(findByName(name), overwrite)) return nullptr;
-    const std::wstring filePath = ek::text::to_wide(dataFileBase()) + L"." + name + L".property";
-    TekVor4PropertyImpl* p = newProperty(filePath, name, propKind, dataType);
+TekVor4Property* TekVor4Impl::addBinary(const std::wstring& name, NameMatch match, unsigned char propKind,
+                                        unsigned char dataType, const std::wstring& sourceFile, bool copy,
+                                        bool overwrite) {
+    TekVor4PropertyImpl* p = prepareAdd(name, match, propKind, dataType, overwrite);
+    if (!p) return nullptr;
     const bool placed = copy ? ek::filesystem::copy_file(sourceFile, p->getFileNameW(), overwrite)
                              : ek::filesystem::move_file(sourceFile, p->getFileNameW(), overwrite);
     if (!placed) {
@@ -128,16 +93,27 @@ TekVor4Property* TekVor4Impl::addPropertyBinary(const std::wstring& name, unsign
     return appendProperty(p);
 }
 
+TekVor4Property* TekVor4Impl::addPropertyBinary(const std::string& name, unsigned char propKind,
+                                                unsigned char dataType, const std::string& sourceFile, bool copy,
+                                                bool overwrite) {
+    return addBinary(ek::text::to_wide(name), NameMatch::exact, propKind, dataType, ek::text::to_wide(sourceFile),
+                     copy, overwrite);
+}
+
+TekVor4Property* TekVor4Impl::addPropertyBinary(const std::wstring& name, unsigned char propKind,
+                                                unsigned char dataType, const std::wstring& sourceFile, bool copy,
+                                                bool overwrite) {
+    return addBinary(name, NameMatch::nocase, propKind, dataType, sourceFile, copy, overwrite);
+}
+
 const char* TekVor4Impl::get_unin_name(const std::string& base) {
     // One text per process: the pointer stays valid until the next call.
     static std::string s_name;
-    std::string candidate = base;
-    for (int counter = 1; findByName(candidate, NameMatch::nocase_narrow) >= 0; ++counter) {
-        char number[64];
-        std::snprintf(number, sizeof number, "%d", counter);
-        candidate = base + number;
-    }
-    s_name = candidate;
+    const std::wstring wideBase = ek::text::to_wide(base);
+    std::wstring candidate = wideBase;
+    for (int counter = 1; findByName(candidate, NameMatch::nocase) >= 0; ++counter)
+        candidate = wideBase + std::to_wstring(counter);
+    s_name = ek::text::to_narrow(candidate);
     return s_name.c_str();
 }
 
@@ -157,17 +133,31 @@ const wchar_t* TekVor4Impl::get_unin_capt(const std::wstring& base) {
 bool TekVor4Impl::removeProperty(unsigned int index, bool allowMissingFile) {
     if (index >= properties.size() || readOnly) return false;
     TekVor4Property* p = properties[index];
-    if (!p->deletePropFile()) {
-        if (!allowMissingFile || ek::filesystem::is_file(p->getFileNameW())) return false;
-    }
-    delete p;
+    p->close();
+    const std::wstring file = p->getFileNameW();
+    const bool present = ek::filesystem::is_file(file);
+    if (present ? !ek::filesystem::removable(file) : !allowMissingFile) return false;
+
+    // The metadata forgets the property before its data file goes, so that a crash in between
+    // leaves at worst a data file nobody names, never a name without its data.
+    const std::vector<TekVor4Property*> oldList = properties;
+    const int oldIndexes[] = {xPropIndex, yPropIndex, zPropIndex, maskPropIndex};
     properties.erase(properties.begin() + index);
     const int removed = static_cast<int>(index);
     for (int* field : {&xPropIndex, &yPropIndex, &zPropIndex, &maskPropIndex}) {
         if (*field == removed) *field = -1;
         else if (*field > removed) --*field;
     }
-    save();
+    if (!path.empty() && !save()) {
+        properties = oldList;
+        xPropIndex = oldIndexes[0];
+        yPropIndex = oldIndexes[1];
+        zPropIndex = oldIndexes[2];
+        maskPropIndex = oldIndexes[3];
+        return false;
+    }
+    if (present) p->deletePropFile();
+    delete p;
     return true;
 }
 
@@ -177,7 +167,13 @@ bool TekVor4Impl::deletePropertyList(unsigned int index) { return removeProperty
 
 bool TekVor4Impl::deleteVor() {
     for (size_t i = properties.size(); i-- > 0;) deleteProperty(static_cast<unsigned int>(i));
-    if (!ek::filesystem::remove_file(ek::text::to_wide(path))) return false;
+    // The claim is a lock on the file, which the removal would take for another user's.
+    const bool claimed = writerLock.held();
+    writerLock.release();
+    if (!ek::filesystem::remove_file(path)) {
+        if (claimed) writerLock.acquire(path);
+        return false;
+    }
     deleted = true;
     return true;
 }

@@ -1,5 +1,6 @@
 #include "vor4/vor_vocabulary.h"
 
+#include <array>
 #include <cstdio>
 
 #include "ek_text.h"
@@ -72,6 +73,15 @@ std::wstring prop_path(const std::wstring& documentPath, const std::wstring& pro
     return file + L"." + propertyName + L".property";
 }
 
+bool safe_property_name(std::wstring_view name) { return name.find_first_of(std::wstring_view(L"/\\\0", 3)) == std::wstring_view::npos; }
+
+std::wstring data_file_path(const std::wstring& documentPath, const std::wstring& propertyName) {
+    if (!safe_property_name(propertyName)) return std::wstring();
+    const size_t dot = documentPath.rfind(L'.');
+    return (dot == std::wstring::npos ? documentPath : documentPath.substr(0, dot)) + L"." + propertyName +
+           L".property";
+}
+
 std::vector<int64_t> hist_data(const std::string& text) {
     std::vector<int64_t> counts;
     counts.reserve(text.size() / 8);
@@ -82,6 +92,36 @@ std::vector<int64_t> hist_data(const std::string& text) {
         counts.push_back(static_cast<int64_t>(static_cast<uint64_t>(value)));
     }
     return counts;
+}
+
+namespace {
+
+// Digit values of the 256 byte values; 0xFF marks a byte that is not a hexadecimal digit.
+// A table keeps the parse of a document's histogram texts off the profile of opening it.
+const std::array<unsigned char, 256>& hex_table() {
+    static const auto table = [] {
+        std::array<unsigned char, 256> t;
+        t.fill(0xFF);
+        for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - '0');
+        for (int c = 'A'; c <= 'F'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'A' + 10);
+        for (int c = 'a'; c <= 'f'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+long long hist_group(const char* group) {
+    const auto& table = hex_table();
+    unsigned int value = 0;
+    unsigned int invalid = 0;
+    for (int i = 0; i < 8; ++i) {
+        const unsigned int d = table[static_cast<unsigned char>(group[i])];
+        invalid |= d & 0xF0u;
+        value = (value << 4) | (d & 0x0Fu);
+    }
+    return invalid ? 0 : static_cast<int>(value);
 }
 
 std::string hist_data(const std::vector<int64_t>& counts) {

@@ -110,6 +110,14 @@ def _raise_open_failure(path, mode):
         raise PermissionError(errno.EACCES, "the document cannot be read", path)
     if mode == "r+" and _key(path) in _shared:
         raise PermissionError(errno.EACCES, "the document is open read-only in this process", path)
+    if mode == "r+":
+        # A document that opens for reading but not for writing is held by a writer elsewhere,
+        # or its file is read-only.
+        lib = _lib.get()
+        reader = lib.vor4_file_open_w(path, True)
+        if reader:
+            lib.vor4_file_close(reader)
+            raise PermissionError(errno.EACCES, "the document is read-only, or open for writing in another process", path)
     raise ValueError(f"not a VOR4 document: {path}")
 
 

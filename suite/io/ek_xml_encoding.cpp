@@ -28,7 +28,7 @@ const std::vector<uint8_t>& cp1251_table() {
     static const std::vector<uint8_t> table = [] {
         std::vector<uint8_t> t(k_cp1251_top, 0);
         for (unsigned b = 0x80; b < 0x100; ++b) {
-            const auto c = static_cast<char32_t>(ek::text::to_wide(static_cast<char>(b)));
+            const auto c = static_cast<char32_t>(ek::text::cp1251_to_wide(static_cast<char>(b)));
             if (c < k_cp1251_top) t[c] = static_cast<uint8_t>(b);
         }
         return t;
@@ -41,7 +41,7 @@ const std::array<std::array<char, 4>, 256>& cp1251_utf8() {
     static const std::array<std::array<char, 4>, 256> table = [] {
         std::array<std::array<char, 4>, 256> t{};
         for (unsigned b = 0; b < 256; ++b) {
-            const wchar_t w = ek::text::to_wide(static_cast<char>(b));
+            const wchar_t w = ek::text::cp1251_to_wide(static_cast<char>(b));
             const std::string u = ek::text::to_utf8(std::wstring_view(&w, 1));
             t[b][0] = static_cast<char>(u.size());
             for (size_t k = 0; k < u.size() && k < 3; ++k) t[b][k + 1] = u[k];

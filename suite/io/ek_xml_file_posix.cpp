@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "ek_text.h"
@@ -105,30 +106,30 @@ public:
     PosixReplacement(std::string target, std::string temp, int fd)
         : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
     ~PosixReplacement() override {
-        if (committed_) return;
         if (fd_ >= 0) ::close(fd_);
-        ::unlink(temp_.c_str());
+        if (!committed_) ::unlink(temp_.c_str());
     }
 
     bool write(const char* data, size_t size) override { return fd_ >= 0 && write_all(fd_, data, size); }
 
     bool commit() override {
         if (fd_ < 0) return false;
-        // The replacement keeps the access rights of the file it replaces.
+        // The replacement keeps the access rights of the file it replaces. A file nobody may
+        // write stands for a read-only file: it is not replaced, whoever the process runs as.
         struct stat old;
         if (::stat(target_.c_str(), &old) == 0) {
-            if (!S_ISREG(old.st_mode)) return false;
+            if (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0) return false;
             (void)::fchmod(fd_, old.st_mode & 07777);
         }
         // The data must be on the disk before the rename makes it the file, or a crash could
         // leave an empty file under the name.
         if (::fsync(fd_) != 0) return false;
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0) return false;
+        // Renamed while still open and locked, so it never looks abandoned.
         if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
         committed_ = true;
-        return true;
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
     }
 
 private:
@@ -145,18 +146,28 @@ std::unique_ptr<FileReplacement> begin_replacement(std::wstring_view path) {
     if (target.empty() || target.back() == '/') return nullptr;
     const size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string file = target.substr(slash == std::string::npos ? 0 : slash + 1);
 
-    // A fresh name beside the target; O_EXCL makes a clash with another writer impossible.
+    // A fresh hidden name beside the target and named after it, so that whoever saves the target
+    // next can recognise a temp a crash left behind; O_EXCL makes a clash with another writer
+    // impossible. The temp is locked while it is written: an abandoned one is not.
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto stamp = static_cast<unsigned long long>(
             std::chrono::steady_clock::now().time_since_epoch().count());
-        char name[64];
-        std::snprintf(name, sizeof name, ".ekxio%x_%x_%llx.tmp", static_cast<unsigned>(::getpid()),
+        char unique[64];
+        std::snprintf(unique, sizeof unique, ".%x_%x_%llx.tmp", static_cast<unsigned>(::getpid()),
                       counter.fetch_add(1), stamp & 0xFFFFFFFFull);
-        std::string temp = folder + name;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return std::make_unique<PosixReplacement>(std::move(target), std::move(temp), fd);
+        std::string temp = folder + "." + file + unique;
+        const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            struct flock lk;
+            std::memset(&lk, 0, sizeof lk);
+            lk.l_type = F_WRLCK;
+            lk.l_whence = SEEK_SET;
+            (void)::fcntl(fd, F_OFD_SETLK, &lk);
+            return std::make_unique<PosixReplacement>(std::move(target), std::move(temp), fd);
+        }
         if (errno != EEXIST) return nullptr;
     }
     return nullptr;

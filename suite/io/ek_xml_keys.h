@@ -1,4 +1,4 @@
-// Keys and names arrive as wide text or as Windows-1251 narrow text; the tree holds UTF-8.
+// Keys and names arrive as wide text or as narrow text in the host's encoding; the tree holds UTF-8.
 // Both forms of the same characters give the same UTF-8 key.
 #pragma once
 

@@ -59,26 +59,19 @@ void feed_wide_utf8(Tek_string_adapter* adapter, const char* utf8) {
 }
 
 // Feeds a value's text without loss and with the least conversion: ASCII as it is (the same in
-// either form), text that the code page holds entirely as narrow text when a narrow reader is
-// expected (the adapter turns it back to the same wide text if its reader is wide), everything
-// else as wide text.
+// either form), text that the narrow encoding holds entirely as narrow text when a narrow reader
+// is expected (the adapter turns it back to the same wide text if its reader is wide),
+// everything else as wide text.
 void feed_utf8(Tek_string_adapter* adapter, const char* utf8, bool narrow_reader) {
     const char* p = utf8;
     while (*p && static_cast<unsigned char>(*p) < 0x80) ++p;
-    if (!*p) {
+    if (!*p || (narrow_reader && ek::text::narrow_is_utf8())) {
         ek_string_adp_feed_c(adapter, utf8);
         return;
     }
     if (narrow_reader) {
-        std::string narrow(utf8, p);
-        const std::string_view rest(p);
-        bool fits = true;
-        for (size_t i = 0; i < rest.size() && fits;) {
-            char c;
-            fits = ek::text::narrow_char(ek::xml::next_utf8(rest, i), c);
-            narrow.push_back(c);
-        }
-        if (fits) {
+        std::string narrow;
+        if (ek::text::to_narrow_exact(ek::xml::wide_from_utf8(utf8), narrow)) {
             ek_string_adp_feed_c(adapter, narrow.c_str());
             return;
         }

@@ -1,209 +1,66 @@
-// The codec on platforms without an ANSI code page of their own: a fixed Windows-1251
-// table, and towlower_l in the C.UTF-8 locale for case folding.
-#include "ek_text.h"
-
-#include <array>
-#include <clocale>
-#include <cwctype>
+// The host's narrow encoding and case folding where the system has no ANSI code page: UTF-8, as
+// Linux hosts pass text, unless EKX_NARROW_ENCODING=windows-1251 asks for the code page of hosts
+// ported from Windows; towlower_l in the C.UTF-8 locale for case folding.
 #include <locale.h>
+#include <stdlib.h>
 
-#include <type_traits>
+#include <cwctype>
+
+#include "ek_text.h"
 
 namespace ek::text {
 namespace {
 
-// Code points of bytes 0x80..0xBF; 0xC0..0xFF are U+0410..U+044F. 0x98 is unassigned and
-// maps to itself, as the Windows converter does.
-constexpr std::array<char16_t, 64> k_high = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-};
+bool is_cp1251_name(const char* name) {
+    for (const char* known : {"windows-1251", "cp1251"}) {
+        const char* a = name;
+        const char* b = known;
+        while (*a && *b && (*a | 0x20) == *b) ++a, ++b;
+        if (!*a && !*b) return true;
+    }
+    return false;
+}
 
-char32_t decode(unsigned char b) {
-    if (b < 0x80) return b;
-    if (b >= 0xC0) return 0x0410 + (b - 0xC0);
-    return k_high[b - 0x80];
+bool valid_code_point(wchar_t w) {
+    const auto c = static_cast<char32_t>(w);
+    return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
 }
 
 locale_t utf8_locale() {
-    static const locale_t loc = [] {
-        locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l;
-    }();
+    static const locale_t loc = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
     return loc;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-void append_wide(std::wstring& out, char32_t c) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
-            return;
-        }
-    }
-    out.push_back(static_cast<wchar_t>(c));
-}
-
-// Reads one code point from wide text, joining UTF-16 surrogate pairs where wchar_t is 16 bits.
-char32_t next_wide(std::wstring_view s, size_t& i) {
-    char32_t c = static_cast<char32_t>(s[i++]);
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (c >= 0xD800 && c <= 0xDBFF && i < s.size()) {
-            char32_t lo = static_cast<char32_t>(s[i]);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                ++i;
-                return 0x10000 + ((c - 0xD800) << 10) + (lo - 0xDC00);
-            }
-        }
-    }
-    return c;
 }
 
 }  // namespace
 
-wchar_t to_wide(char c) { return static_cast<wchar_t>(decode(static_cast<unsigned char>(c))); }
-
-std::wstring to_wide(std::string_view narrow) {
-    std::wstring out;
-    out.resize(narrow.size());
-    for (size_t i = 0; i < narrow.size(); ++i) out[i] = to_wide(narrow[i]);
-    return out;
-}
-
-// Reverse of the high half: indexed by code point, 0 where the code page has no byte.
-const std::array<unsigned char, 0x2123>& reverse_table() {
-    static const auto table = [] {
-        std::array<unsigned char, 0x2123> t{};
-        for (unsigned b = 0x80; b <= 0xFF; ++b) {
-            const char32_t c = decode(static_cast<unsigned char>(b));
-            if (c < t.size()) t[c] = static_cast<unsigned char>(b);
-        }
-        return t;
+bool narrow_is_utf8() {
+    // Read once: the encoding must not change under text already converted.
+    static const bool utf8 = [] {
+        const char* name = ::getenv("EKX_NARROW_ENCODING");
+        return !(name && is_cp1251_name(name));
     }();
-    return table;
+    return utf8;
 }
 
-bool narrow_char(char32_t c, char& out) {
-    if (c < 0x80) {
-        out = static_cast<char>(c);
+std::wstring to_wide(std::string_view narrow) { return narrow_is_utf8() ? from_utf8(narrow) : cp1251_to_wide(narrow); }
+
+bool to_narrow_exact(std::wstring_view wide, std::string& out) {
+    if (!narrow_is_utf8()) return cp1251_from_wide(wide, out);
+    bool exact = true;
+    for (const wchar_t w : wide) exact = exact && valid_code_point(w);
+    if (exact) {
+        out = to_utf8(wide);
         return true;
     }
-    const auto& table = reverse_table();
-    if (c >= table.size() || table[c] == 0) return false;
-    out = static_cast<char>(table[c]);
-    return true;
+    // Code points UTF-8 cannot carry become '?', as characters missing from a code page do.
+    out.clear();
+    for (const wchar_t w : wide) out += valid_code_point(w) ? to_utf8(std::wstring_view(&w, 1)) : std::string("?");
+    return false;
 }
 
 std::string to_narrow(std::wstring_view wide) {
-    std::string out(wide.size(), '\0');
-    size_t n = 0;
-    for (size_t i = 0; i < wide.size();) {
-        const wchar_t w = wide[i];
-        if (static_cast<std::make_unsigned_t<wchar_t>>(w) < 0x80) {  // the common case: ASCII
-            out[n++] = static_cast<char>(w);
-            ++i;
-            continue;
-        }
-        char c;
-        out[n++] = narrow_char(next_wide(wide, i), c) ? c : '?';
-    }
-    out.resize(n);
-    return out;
-}
-
-std::string to_utf8(std::wstring_view wide) {
     std::string out;
-    out.reserve(wide.size());
-    for (size_t i = 0; i < wide.size();) {
-        const wchar_t w = wide[i];
-        if (static_cast<std::make_unsigned_t<wchar_t>>(w) < 0x80) {
-            out.push_back(static_cast<char>(w));
-            ++i;
-            continue;
-        }
-        append_utf8(out, next_wide(wide, i));
-    }
-    return out;
-}
-
-size_t decode_utf8(const unsigned char* s, size_t avail, char32_t& cp) {
-    if (avail == 0) return 0;
-    const unsigned char b = s[0];
-    size_t len;
-    char32_t c;
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    } else if ((b & 0xE0) == 0xC0) {
-        len = 2;
-        c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        len = 3;
-        c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        len = 4;
-        c = b & 0x07;
-    } else {
-        return 0;
-    }
-    if (len > avail) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((s[k] & 0xC0) != 0x80) return 0;
-        c = (c << 6) | (s[k] & 0x3F);
-    }
-    static constexpr char32_t k_min[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < k_min[len] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
-    cp = c;
-    return len;
-}
-
-std::wstring from_utf8(std::string_view s) {
-    std::wstring out;
-    out.reserve(s.size());
-    const auto* bytes = reinterpret_cast<const unsigned char*>(s.data());
-    size_t i = 0;
-    while (i < s.size()) {
-        if (bytes[i] < 0x80) {  // the common case: ASCII
-            out.push_back(static_cast<wchar_t>(bytes[i]));
-            ++i;
-            continue;
-        }
-        char32_t c = 0;
-        const size_t len = decode_utf8(bytes + i, s.size() - i, c);
-        if (len == 0) {
-            append_wide(out, 0xFFFD);
-            ++i;
-            continue;
-        }
-        append_wide(out, c);
-        i += len;
-    }
+    to_narrow_exact(wide, out);
     return out;
 }
 
@@ -211,30 +68,6 @@ wchar_t to_lower(wchar_t c) {
     const locale_t loc = utf8_locale();
     if (loc == static_cast<locale_t>(nullptr)) return (c >= L'A' && c <= L'Z') ? c + 32 : c;
     return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), loc));
-}
-
-int compare_nocase(std::wstring_view a, std::wstring_view b) {
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i]) continue;
-        const auto la = static_cast<uint32_t>(to_lower(a[i]));
-        const auto lb = static_cast<uint32_t>(to_lower(b[i]));
-        if (la != lb) return la < lb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-int compare_nocase(std::string_view a, std::string_view b) {
-    return compare_nocase(std::wstring_view(to_wide(a)), std::wstring_view(to_wide(b)));
-}
-
-bool equal_nocase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() && compare_nocase(a, b) == 0;
-}
-
-bool equal_nocase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && compare_nocase(a, b) == 0;
 }
 
 }  // namespace ek::text

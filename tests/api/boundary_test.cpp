@@ -124,17 +124,17 @@ TEST(ApiBoundary, AttributeFunctionsCheckTheIndexFirst) {
                IS(ek_vor4_get_func_y0(h, i), 0.0), IS(ek_vor4_get_func_z0(h, i), 0.0),
                IS(ek_vor4_get_func_dx(h, i), 0.0), IS(ek_vor4_get_func_dy(h, i), 0.0),
                IS(ek_vor4_get_func_dz(h, i), 0.0), IS(ek_vor4_get_func_lx(h, i), 0u), IS(ek_vor4_get_func_ly(h, i), 0u),
-               IS(ek_vor4_get_func_lz(h, i), 0u), IS(name.text, "c:"), IS(caption.text, "c:"), IS(precision.text, "w:"),
+               IS(ek_vor4_get_func_lz(h, i), 0u), IS(name.text, "w:"), IS(caption.text, "w:"), IS(precision.text, "w:"),
                IS(file.feeds, 0)},
               " at index " + std::to_string(i));
     }
     EXPECT_EQ(doc.fetched, 0) << "the property is never fetched";
     EXPECT_TRUE(p.getPropKind() == 0 && p.getCaption().empty() && !p.getTemp() && p.getFuncX0() == 0) << "nor changed";
 
-    // Below the count the property is reached, and a narrow caption goes through the code page.
+    // Below the count the property is reached, and a narrow caption goes through the host's encoding.
     ek_vor4_set_prop_kind(&doc, 1, 5);
     EXPECT_EQ(ek_vor4_get_prop_kind(&doc, 1), 5);
-    ek_vor4_set_prop_caption(&doc, 1, "\xC3\xEB\xF3\xE1\xE8\xED\xE0");
+    ek_vor4_set_prop_caption(&doc, 1, "\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0");
     EXPECT_EQ(p.getCaptionW(), L"Глубина");
     p.funcL = (3LL << 32) + 11;
     EXPECT_EQ(std::vector<unsigned>({ek_vor4_get_func_lx(&doc, 0), ek_vor4_get_func_ly(&doc, 0),

@@ -136,7 +136,7 @@ TEST_F(ApiDocuments, CopyCarriesDescriptionPropertiesDataAndCaptions) {
     ASSERT_EQ(ek_vor4_get_prop_count(d), 2u);
     EXPECT_EQ(std::string(ek_vor4_get_prop_name(d, 0)) + "|" + ek_vor4_get_prop_name(d, 1) + "|" +
                   ek_vor4_get_prop_caption(d, 0) + "|" + ek_vor4_get_prop_caption(d, 1),
-              "Depth|Mask|\xC3\xEB\xF3\xE1\xE8\xED\xE0, \xEC|Mask of cells");
+              "Depth|Mask|\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0, \xD0\xBC|Mask of cells");
     EXPECT_EQ(std::vector<int>({ek_vor4_get_prop_kind(d, 0), ek_vor4_get_prop_data_type(d, 0),
                                 ek_vor4_get_prop_kind(d, 1), ek_vor4_get_prop_data_type(d, 1)}),
               (std::vector<int>{1, 4, 7, 3}));

@@ -67,11 +67,11 @@ TEST_F(ApiProperties, AttributesInNarrowAndWideForms) {
     for (const char* name : {"Depth", "T1", "B", "T2"}) ASSERT_NE(ek_vor4_prop_add(h, name, 0, 0, false), nullptr);
     Captured narrowCaption, wideCaption, name, precision, file;
     ek_vor4_set_prop_caption_w(h, 0, L"Глубина");
-    EXPECT_STREQ(ek_vor4_get_prop_caption(h, 0), "\xC3\xEB\xF3\xE1\xE8\xED\xE0") << "narrow text is the code page's";
+    EXPECT_STREQ(ek_vor4_get_prop_caption(h, 0), "\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0") << "narrow text is the host's";
     ek_vor4_get_prop_caption_w(h, 0, narrowCaption.adapter);
-    EXPECT_EQ(narrowCaption.text, "c:\xC3\xEB\xF3\xE1\xE8\xED\xE0") << "the narrow caption is fed";
+    EXPECT_EQ(narrowCaption.wide, L"Глубина") << "the wide caption is fed whole";
     EXPECT_EQ(ek_vor4_get_index_by_caption_w(h, L"ГЛУБИНА"), 0);
-    ek_vor4_set_prop_caption(h, 0, "\xD2\xE5\xF1\xF2");
+    ek_vor4_set_prop_caption(h, 0, "\xD0\xA2\xD0\xB5\xD1\x81\xD1\x82");
     ek_vor4_prop_get_caption_w(ek_vor4_prop_open(h, 0), wideCaption.adapter);
     EXPECT_EQ(wideCaption.wide, L"Тест");
     ek_vor4_prop_set_caption_w(ek_vor4_prop_open(h, 0), L"Plain");
@@ -81,7 +81,7 @@ TEST_F(ApiProperties, AttributesInNarrowAndWideForms) {
     ek_vor4_set_prop_precision_w(h, 0, L"0.000");
     ek_vor4_get_prop_name_w(h, 0, name.adapter), ek_vor4_get_prop_precision_w(h, 0, precision.adapter);
     ek_vor4_prop_get_prop_file_name_w(h, 0, file.adapter);
-    EXPECT_EQ(name.text + " " + precision.text, "c:Depth w:0.000");
+    EXPECT_EQ(name.text + " " + precision.text, "w:Depth w:0.000");
     EXPECT_EQ(fs::path(file.wide).filename(), "doc.Depth.property");
     EXPECT_TRUE(ek_vor4_prop_file_exists(h, 0));
 
@@ -112,7 +112,7 @@ TEST_F(ApiProperties, AttributesInNarrowAndWideForms) {
     EXPECT_STREQ(ek_vor_generate_unin_name(h, "C"), "C");
     Captured unique, caption;
     ek_vor_generate_unin_name_w(h, L"B", unique.adapter), ek_vor_generate_unin_capt_w(h, L"Plain", caption.adapter);
-    EXPECT_EQ(unique.text + " " + caption.text, "c:B1 w:Plain1");
+    EXPECT_EQ(unique.text + " " + caption.text, "w:B1 w:Plain1");
 }
 
 // Runs and windows of real properties are read and written in spatial_test's block reads.

@@ -142,14 +142,12 @@ TEST_F(PropertyList, DeletionsShiftTheIndexFieldsAndPackDropsTemporaries) {
 
 TEST_F(PropertyList, DeleteVorRemovesTheFilesAndLeavesADocumentThatWritesNothing) {
     addAll({"A", "B"});
-    TekVor4Impl ro;
-    ASSERT_TRUE(ro.open(path(), true));
-    ASSERT_TRUE(ro.deleteVor()) << "a read-only document loses only its metadata file";
-    EXPECT_EQ(ro.getNumProps(), 2u);
-    EXPECT_TRUE(std::filesystem::exists(dataFile("A")));
-    EXPECT_FALSE(std::filesystem::exists(path()));
-    EXPECT_FALSE(ro.deleteVor()) << "the metadata file is already gone";
-
+    {
+        TekVor4Impl ro;
+        ASSERT_TRUE(ro.open(path(), true));
+        EXPECT_FALSE(ro.deleteVor()) << "not while a writer holds the metadata file";
+        EXPECT_TRUE(std::filesystem::exists(path()));
+    }
     ASSERT_TRUE(d.save());
     ASSERT_TRUE(d.deleteVor());
     EXPECT_EQ(d.getNumProps(), 0u);
@@ -157,6 +155,21 @@ TEST_F(PropertyList, DeleteVorRemovesTheFilesAndLeavesADocumentThatWritesNothing
     EXPECT_TRUE(d.save());
     EXPECT_TRUE(d.create(path()));
     EXPECT_FALSE(std::filesystem::exists(path())) << "not even create clears the deleted state";
+
+    // With no writer left, a read-only document loses only its metadata file.
+    const std::string other = dir.narrow("other.xml");
+    {
+        TekVor4Impl w;
+        ASSERT_TRUE(w.create(other));
+        ASSERT_NE(w.addProperty(std::string("A"), 0, 0, false), nullptr);
+    }
+    TekVor4Impl ro;
+    ASSERT_TRUE(ro.open(other, true));
+    ASSERT_TRUE(ro.deleteVor());
+    EXPECT_EQ(ro.getNumProps(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "other.A.property"));
+    EXPECT_FALSE(std::filesystem::exists(other));
+    EXPECT_FALSE(ro.deleteVor()) << "the metadata file is already gone";
 }
 
 TEST_F(PropertyList, BoxesOfPointSetsComeFromTheCoordinateStatistics) {

@@ -61,6 +61,14 @@ Document::Document(const std::string& path, Access access) : path_(path) {
     }
     if (S_ISDIR(st.st_mode)) throw Failure(path, "is a folder, not a VOR4 document");
     if (::access(path.c_str(), R_OK) != 0) throw Failure(path, "cannot be read (permission denied)");
+    if (access == Access::write) {
+        // A document that opens for reading but not for writing is held by a writer elsewhere,
+        // unless the file itself is read-only.
+        if (TekVor4* reader = ek_vor4_file_open_w(widen(path).c_str(), true)) {
+            ek_vor4_file_close(reader);
+            throw Failure(path, (st.st_mode & 0222) == 0 ? "is read-only" : "locked by another process");
+        }
+    }
     throw Failure(path, "not a VOR4 document");
 }
 

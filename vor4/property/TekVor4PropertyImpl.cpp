@@ -9,25 +9,16 @@
 
 #include "ek_text.h"
 #include "filesystem/paths.h"
+#include "vor4/property/checked_math.h"
 #include "vor4/property/value_conversion.h"
 #include "vor4/vor_vocabulary.h"
 
+using namespace ek::vor::codes;
+using ek::vor::math::add_sat;
+using ek::vor::math::k_i64_max;
+using ek::vor::math::mul_sat;
+
 namespace {
-
-constexpr long long k_i64_max = std::numeric_limits<long long>::max();
-
-// a * b for non-negative factors, saturating instead of overflowing.
-long long mul_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_mul_overflow(a, b, &r)) return k_i64_max;
-    return r;
-}
-
-long long add_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_add_overflow(a, b, &r)) return k_i64_max;
-    return r;
-}
 
 // Size of the pattern buffer `init` writes from: big enough to keep the writes efficient,
 // small enough to stay bounded whatever the grid's row length.
@@ -59,30 +50,23 @@ TekVor4PropertyImpl::~TekVor4PropertyImpl() {
 
 // --- Names, caption, precision -------------------------------------------------------------
 
-void TekVor4PropertyImpl::setName(const std::string& name) {
-    name_ = name;
-    nameW_ = ek::text::to_wide(name);
-}
+// The wide texts are the property's own; the narrow ones are derived from them for hosts that
+// read narrow text, so nothing a wide caller gave is lost.
+void TekVor4PropertyImpl::setName(const std::string& name) { setName(ek::text::to_wide(name)); }
 
 void TekVor4PropertyImpl::setName(const std::wstring& name) {
     nameW_ = name;
     name_ = ek::text::to_narrow(name);
 }
 
-void TekVor4PropertyImpl::setCaption(const std::string& caption) {
-    caption_ = caption;
-    captionW_ = ek::text::to_wide(caption);
-}
+void TekVor4PropertyImpl::setCaption(const std::string& caption) { setCaption(ek::text::to_wide(caption)); }
 
 void TekVor4PropertyImpl::setCaption(const std::wstring& caption) {
     captionW_ = caption;
     caption_ = ek::text::to_narrow(caption);
 }
 
-void TekVor4PropertyImpl::setPrecision(const std::string& precision) {
-    precision_ = precision;
-    precisionW_ = ek::text::to_wide(precision);
-}
+void TekVor4PropertyImpl::setPrecision(const std::string& precision) { setPrecision(ek::text::to_wide(precision)); }
 
 void TekVor4PropertyImpl::setPrecision(const std::wstring& precision) {
     precisionW_ = precision;
@@ -138,7 +122,9 @@ void TekVor4PropertyImpl::setNumObjects(long long n) {
         else if (funcLY_ > 0)
             m = add_sat(mul_sat(funcLX_, funcLY_), 1);
     }
-    const long long count = n <= 0 ? 0 : mul_sat(n, m);
+    // Stored as given, also a negative count read from a metadata file: the document reports
+    // the same number, and every data access refuses a range that no count can hold.
+    const long long count = mul_sat(n, m);
     if (count == numObjects_) return;
     retireWindow();
     numObjects_ = count;
@@ -218,21 +204,28 @@ bool TekVor4PropertyImpl::init(bool force) {
 
     ek::fileio out(ek::strconv::encodings::ansi);
     if (!out.open(fileName_, L"wb")) return false;
+    // A file that could not be filled is removed: a partial one would only take the disk space
+    // that made the creation fail.
+    auto fail = [&] {
+        out.close();
+        ek::filesystem::remove_file(fileName_);
+        return false;
+    };
 
     long long total = numObjects_;
-    if (gridType_ == 8)
+    if (gridType_ == gt2D_Func2D)
         total = mul_sat(total, add_sat(mul_sat(funcLX_, funcLY_), 1));
-    else if (gridType_ == 7)
+    else if (gridType_ == gt2D_Func1D)
         total = mul_sat(total, add_sat(funcLX_, 1));
     if (total < 0) total = 0;
 
-    const long long size = dataType_ == ek::vor::conv::k_bitmask ? 1 : elemSize_;
+    const long long size = dataType_ == dtBitmask ? 1 : elemSize_;
     long long totalBytes;
-    if (dataType_ == ek::vor::conv::k_bitmask)
+    if (dataType_ == dtBitmask)
         totalBytes = total / 8 + (total % 8 != 0 ? 1 : 0);
     else
         totalBytes = mul_sat(total, size);
-    if (totalBytes == k_i64_max) return false;
+    if (totalBytes == k_i64_max) return fail();
 
     bool ok = true;
     if (totalBytes > 0 && size > 0) {
@@ -241,18 +234,18 @@ bool TekVor4PropertyImpl::init(bool force) {
         const long long chunkValues = std::min<long long>(k_init_chunk_bytes / size, totalBytes / size);
         const long long chunkBytes = chunkValues * size;
         std::unique_ptr<unsigned char[]> piece(new (std::nothrow) unsigned char[size_t(chunkBytes)]);
-        if (!piece) return false;
+        if (!piece) return fail();
         switch (dataType_) {
-            case ek::vor::conv::k_single:
+            case dtSingle:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 4, &nullSingle_, 4);
                 break;
-            case ek::vor::conv::k_integer:
+            case dtInteger:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 4, &nullInt_, 4);
                 break;
-            case ek::vor::conv::k_double:
+            case dtDouble:
                 for (long long i = 0; i < chunkValues; ++i) std::memcpy(piece.get() + i * 8, &nullDouble_, 8);
                 break;
-            case ek::vor::conv::k_byte: std::memset(piece.get(), nullByte_, size_t(chunkBytes)); break;
+            case dtByte: std::memset(piece.get(), nullByte_, size_t(chunkBytes)); break;
             default: std::memset(piece.get(), 0, size_t(chunkBytes)); break;
         }
         long long written = 0;
@@ -263,6 +256,7 @@ bool TekVor4PropertyImpl::init(bool force) {
         }
     }
     invalidateStatistics();
+    if (!ok) return fail();
     out.close();
-    return ok;
+    return true;
 }

@@ -209,6 +209,10 @@ private:
     void retireWindow();
     // Slow path of the single-value access: a valid index outside the window.
     bool ensureWindow(long long index);
+    // The getters: the window element of index converted to T; false when it is missing or
+    // the window cannot be built.
+    template <class T>
+    bool getWindowValue(long long index, T& out);
     // A setter's slot: refuses an index outside the property, invalidates the statistics and
     // makes sure the window holds the index; null when nothing may be stored.
     unsigned char* beginSet(long long index);

@@ -4,15 +4,20 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 
 #include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/property/checked_math.h"
 #include "vor4/property/value_conversion.h"
 #include "vor4/vor_vocabulary.h"
 
 namespace conv = ek::vor::conv;
+using namespace ek::vor::codes;
+using ek::vor::math::add_sat;
+using ek::vor::math::mul_sat;
+using ek::vor::math::StridedSpan;
+using ek::vor::math::window_fits;
 
 namespace {
 
@@ -39,23 +44,6 @@ constexpr long long k_packed_chunk_bytes = 64 * 1024;
 // In a resampled read, source values further apart than this are fetched by separate reads
 // instead of reading everything between them.
 constexpr long long k_gap_bytes = 64 * 1024;
-
-long long mul_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_mul_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
-    return r;
-}
-
-long long add_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_add_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
-    return r;
-}
-
-// [a, a + len) lies inside [0, limit), all of them non-negative.
-bool window_fits(long long a, long long len, long long limit) {
-    return a >= 0 && len >= 0 && a <= limit && len <= limit - a;
-}
 
 // Nearest source row or slice of output j of n outputs over len sources, never past the last.
 long long nearest(long long j, long long len, long long n) {
@@ -110,16 +98,18 @@ bool TekVor4PropertyImpl::readPackedZeroPast(long long bytePos, long long n, uns
 
 int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst, long long dstCount,
                                      unsigned char dstType, long long dstStride) {
-    if (start < 0 || count < 0 || dstCount < 0 || dstStride < 0) return 4;
+    if (start < 0 || count < 0 || dstCount < 0) return 4;
     if (count > numObjects_) return 4;
     if (dst == nullptr && count > 0 && dstCount > 0) return 4;
+    // A negative stride fills dst backwards from the given element.
     const long long stride = dstStride == 0 ? 1 : dstStride;
+    if (count > 0 && !StridedSpan(dst, ek::vor::data_type_size(dstType)).axis(dstCount, stride).fits()) return 4;
     if (!prepareFile()) return 2;
     // Nothing to read or nothing to fill: dst stays as it is.
     if (count == 0 || dstCount == 0) return 0;
     if (elemSize_ == 0) return 2;
 
-    if (dataType_ != conv::k_bitmask && dataType_ == dstType && count == dstCount && stride == 1) {
+    if (dataType_ != dtBitmask && dataType_ == dstType && count == dstCount && stride == 1) {
         // Own type, one to one: straight from the file into the caller's buffer.
         long long offset, bytes;
         if (__builtin_mul_overflow(start, elemSize_, &offset) || __builtin_mul_overflow(count, elemSize_, &bytes))
@@ -131,7 +121,7 @@ int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst
 
 int TekVor4PropertyImpl::readConverted(long long start, long long count, void* dst, long long dstCount,
                                        unsigned char dstType, long long stride) {
-    const bool mask = dataType_ == conv::k_bitmask;
+    const bool mask = dataType_ == dtBitmask;
     const long long size = elemSize_;  // one byte per unpacked mask value
     const long long chunk = std::max<long long>(1, k_chunk_bytes / size);
     const long long bufValues = std::min(count, chunk);
@@ -194,6 +184,7 @@ int TekVor4PropertyImpl::readRawData_index(long long start, long long count, lon
     if (count > numObjects_) return 4;
     const long long outputs = count != dstCount ? dstCount : count;
     if (dst == nullptr && outputs > 0) return 4;
+    if (!StridedSpan(dst, sizeof(long long)).offset(dstOffset).axis(outputs, 1).fits()) return 4;
     if (!prepareFile()) return 2;
     long long* out = outputs > 0 ? dst + dstOffset : dst;
     if (count != dstCount) {
@@ -218,22 +209,28 @@ int TekVor4PropertyImpl::readRawData_index(long long start, long long count, lon
 int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, long long h, void* dst, long long dstW,
                                     long long dstH, unsigned char dstType, long long dstStride,
                                     long long dstRowStride) {
-    if (geomType_ != 2) return 5;
+    if (geomType_ != geom2D) return 5;
     if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_)) return 4;
-    if (dstW < 0 || dstStride < 0 || dstRowStride < 0) return 4;
+    if (dstW < 0) return 4;
+    // Strides and pitches of either sign: rows and values run backwards from dst for a
+    // negative one. The default pitch is only needed when there is a second row.
     const long long stride = dstStride == 0 ? 1 : dstStride;
-    const long long pitch = dstRowStride != 0 ? dstRowStride : stride * dstW;
+    long long pitch = dstRowStride;
+    if (pitch == 0 && __builtin_mul_overflow(stride, dstW, &pitch) && dstH > 1) return 4;
     if (dstH < 1) return 0;
     if (dst == nullptr && dstW > 0) return 4;
     if (h == 0) return 0;  // no row to sample
+    const long long size = ek::vor::data_type_size(dstType);
+    if (!StridedSpan(dst, size).axis(dstW, stride).axis(dstH, pitch).fits()) return 4;
 
     const long long q = h / dstH;
     const long long r = h % dstH;
     long long position = add_sat(mul_sat(y0, nx_), x0);
     long long acc = 0;
-    auto* row = static_cast<unsigned char*>(dst);
-    const long long rowBytes = ek::vor::data_type_size(dstType) * pitch;
+    auto* const base = static_cast<unsigned char*>(dst);
     for (long long j = 0; j < dstH; ++j) {
+        // Offsets are formed only for rows that receive values; the span check covers them.
+        unsigned char* const row = dstW > 0 ? base + j * pitch * size : base;
         const int res = readRawData(position, w, row, dstW, dstType, stride);
         if (res != 0) return res;
         position = add_sat(position, mul_sat(q, nx_));
@@ -242,19 +239,20 @@ int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, lon
             position = add_sat(position, nx_);
             acc -= dstH;
         }
-        row += rowBytes;
     }
     return 0;
 }
 
 int TekVor4PropertyImpl::readData2D_index(long long x0, long long y0, long long w, long long h, long long* dst,
                                           long long dstW, long long dstH, long long step, long long /*rowStep*/) {
-    if (geomType_ != 2) return 5;
+    if (geomType_ != geom2D) return 5;
     if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_)) return 4;
     if (dstW < 0) return 4;
     if (dstH < 1) return 0;
     if (dst == nullptr && dstW > 0) return 4;
     if (h == 0) return 0;
+    // The rows lie one after the other in dst.
+    if (!StridedSpan(dst, sizeof(long long)).axis(dstW, 1).axis(dstH, dstW).fits()) return 4;
 
     const long long q = h / dstH;
     const long long r = h % dstH;
@@ -277,30 +275,34 @@ int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, lo
                                     void* dst, long long dstW, long long dstH, long long dstD,
                                     unsigned char dstType, long long dstStride, long long dstRowStride,
                                     long long dstSliceStride) {
-    if (geomType_ != 3) return 5;
+    if (geomType_ != geom3D) return 5;
     if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_) || !window_fits(z0, d, nz_)) return 4;
-    if (dstW < 0 || dstStride < 0 || dstRowStride < 0 || dstSliceStride < 0) return 4;
+    if (dstW < 0) return 4;
+    // As in the 2D read: either sign, defaults formed only when a further row or slice needs them.
     const long long stride = dstStride == 0 ? 1 : dstStride;
-    const long long rowPitch = dstRowStride != 0 ? dstRowStride : stride * dstW;
-    const long long slicePitch = dstSliceStride != 0 ? dstSliceStride : rowPitch * (dstH > 0 ? dstH : 0);
+    long long rowPitch = dstRowStride;
+    const bool rowPitchUsed = dstH > 1 || (dstD > 1 && dstSliceStride == 0);
+    if (rowPitch == 0 && __builtin_mul_overflow(stride, dstW, &rowPitch) && rowPitchUsed) return 4;
+    long long slicePitch = dstSliceStride;
+    if (slicePitch == 0 && __builtin_mul_overflow(rowPitch, dstH > 0 ? dstH : 0, &slicePitch) && dstD > 1)
+        return 4;
     if (dstD < 1 || dstH < 1) return 0;
     if (dst == nullptr && dstW > 0) return 4;
     if (h == 0 || d == 0) return 0;  // nothing to sample
-
     const long long size = ek::vor::data_type_size(dstType);
+    if (!StridedSpan(dst, size).axis(dstW, stride).axis(dstH, rowPitch).axis(dstD, slicePitch).fits()) return 4;
+
     const long long plane = mul_sat(nx_, ny_);
-    auto* slice = static_cast<unsigned char*>(dst);
+    auto* const base = static_cast<unsigned char*>(dst);
     for (long long k = 0; k < dstD; ++k) {
         const long long z = nearest(k, d, dstD) + z0;
-        unsigned char* row = slice;
         for (long long j = 0; j < dstH; ++j) {
             const long long y = nearest(j, h, dstH) + y0;
             const long long position = add_sat(add_sat(mul_sat(z, plane), mul_sat(y, nx_)), x0);
+            unsigned char* const row = dstW > 0 ? base + (k * slicePitch * size + j * rowPitch * size) : base;
             const int res = readRawData(position, w, row, dstW, dstType, stride);
             if (res != 0) return res;
-            row += size * rowPitch;
         }
-        slice += size * slicePitch;
     }
     return 0;
 }

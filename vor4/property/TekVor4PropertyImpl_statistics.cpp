@@ -11,6 +11,8 @@
 #include "vor4/property/statistics_scan.h"
 #include "vor4/vor_vocabulary.h"
 
+using namespace ek::vor::codes;
+
 #if defined(_MSC_VER)
 #define EK_STATS_NOINLINE __declspec(noinline)
 #else
@@ -36,33 +38,6 @@ public:
 private:
     unsigned int state_;
 };
-
-// Digit values of the 256 byte values; 0xFF marks a byte that is not a hexadecimal digit.
-// A table keeps the parse of a document's histogram texts off the profile of opening it.
-const std::array<unsigned char, 256>& hex_table() {
-    static const auto table = [] {
-        std::array<unsigned char, 256> t;
-        t.fill(0xFF);
-        for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - '0');
-        for (int c = 'A'; c <= 'F'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'A' + 10);
-        for (int c = 'a'; c <= 'f'; ++c) t[static_cast<size_t>(c)] = static_cast<unsigned char>(c - 'a' + 10);
-        return t;
-    }();
-    return table;
-}
-
-// Eight hexadecimal digits as a signed 32-bit count, widened; anything else gives 0.
-long long parse_group(const char* group) {
-    const auto& table = hex_table();
-    unsigned int value = 0;
-    unsigned int invalid = 0;
-    for (int i = 0; i < 8; ++i) {
-        const unsigned int d = table[static_cast<unsigned char>(group[i])];
-        invalid |= d & 0xF0u;
-        value = (value << 4) | (d & 0x0Fu);
-    }
-    return invalid ? 0 : static_cast<int>(value);
-}
 
 std::string counts_text(const std::vector<long long>& counts) {
     std::string text;
@@ -286,7 +261,7 @@ void TekVor4PropertyImpl::setHgDiapData(const std::string& text) {
     if (text.empty()) return;
     hist_.counts.assign(k_bins, 0);
     const size_t groups = text.size() / 8 < k_max_groups ? text.size() / 8 : k_max_groups;
-    for (size_t k = 0; k < groups; ++k) hist_.counts[k] = parse_group(text.data() + 8 * k);
+    for (size_t k = 0; k < groups; ++k) hist_.counts[k] = ek::vor::hist_group(text.data() + 8 * k);
 }
 
 bool TekVor4PropertyImpl::getHistogramSet() const { return hist_.valid; }
@@ -342,18 +317,19 @@ void TekVor4PropertyImpl::saveMetadata(Tek_xml_node* propertiesNode) {
     auto flag = [](bool b) { return b ? L"True" : L"False"; };
 
     ek_xnode_add_node_wstr(node, L"IsTemp", flag(temp_));
-    ek_xnode_add_node_str(node, "PropName", name_.c_str());
-    ek_xnode_add_node_str(node, "Caption", caption_.c_str());
+    // Wide, so that names and captions beyond the file's code page survive as character references.
+    ek_xnode_add_node_wstr(node, L"PropName", nameW_.c_str());
+    ek_xnode_add_node_wstr(node, L"Caption", captionW_.c_str());
     ek_xnode_add_node_wstr(node, L"PropKind", ek::vor::prop_kind(propKind_).c_str());
     ek_xnode_add_node_wstr(node, L"DataType", ek::vor::data_type(dataType_).c_str());
     if (!precisionW_.empty()) ek_xnode_add_node_wstr(node, L"Precision", precisionW_.c_str());
 
-    if (gridType_ == 7 || gridType_ == 8) {
+    if (gridType_ == gt2D_Func1D || gridType_ == gt2D_Func2D) {
         ek_xnode_add_node_dbl(node, L"FuncX0", funcX0_);
         ek_xnode_add_node_dbl(node, L"FuncDX", funcDX_);
         ek_xnode_add_node_int64(node, L"FuncLX", funcLX_);
     }
-    if (gridType_ == 8) {
+    if (gridType_ == gt2D_Func2D) {
         ek_xnode_add_node_dbl(node, L"FuncY0", funcY0_);
         ek_xnode_add_node_dbl(node, L"FuncDY", funcDY_);
         ek_xnode_add_node_int64(node, L"FuncLY", funcLY_);

@@ -3,11 +3,14 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 #include "vor4/property/TekVor4PropertyImpl.h"
 #include "vor4/property/value_conversion.h"
+#include "vor4/vor_vocabulary.h"
 
 namespace conv = ek::vor::conv;
+using namespace ek::vor::codes;
 
 namespace {
 
@@ -44,7 +47,7 @@ void TekVor4PropertyImpl::dropWindow() {
 }
 
 void TekVor4PropertyImpl::windowWritten(uint64_t offset, const void* data, uint64_t n) {
-    if (!window_.loaded || writingBack_ || n == 0 || dataType_ == conv::k_bitmask) return;
+    if (!window_.loaded || writingBack_ || n == 0 || dataType_ == dtBitmask) return;
     const uint64_t size = uint64_t(elemSize_);
     const uint64_t winFirst = uint64_t(window_.first) * size;
     const uint64_t winEnd = uint64_t(window_.end) * size;
@@ -56,7 +59,7 @@ void TekVor4PropertyImpl::windowWritten(uint64_t offset, const void* data, uint6
 }
 
 void TekVor4PropertyImpl::windowWrittenBits(long long bytePos, const unsigned char* packed, long long nbytes) {
-    if (!window_.loaded || writingBack_ || nbytes <= 0 || dataType_ != conv::k_bitmask) return;
+    if (!window_.loaded || writingBack_ || nbytes <= 0 || dataType_ != dtBitmask) return;
     const long long firstBit = bytePos * 8;
     const long long lo = firstBit > window_.first ? firstBit : window_.first;
     const long long endBit = firstBit + nbytes * 8;
@@ -116,133 +119,81 @@ bool TekVor4PropertyImpl::ensureWindow(long long index) {
 }
 
 // --- Getters ----------------------------------------------------------------------------------
+//
+// One conversion per stored type, each answering for every getter type T: false when the
+// stored value is missing (the boolean getter has no missing value: NaN and 2147483647 read as
+// true).
 
-bool TekVor4PropertyImpl::getValueBool(long long index, bool& out) {
-    out = false;
-    if (!inWindow(index) && !ensureWindow(index)) return false;
-    const unsigned char* p = windowElement(index);
-    switch (dataType_) {
-        case conv::k_single: out = load<float>(p) != 0.0f; break;
-        case conv::k_byte:
-        case conv::k_bitmask: out = *p != 0; break;
-        case conv::k_integer: out = load<int32_t>(p) != 0; break;
-        case conv::k_double: out = load<double>(p) != 0.0; break;
-        default: break;
+namespace {
+
+template <class T>
+bool from_real(double v, T& out) {
+    if constexpr (std::is_same_v<T, bool>) {
+        out = v != 0.0;
+        return true;
+    } else {
+        if (std::isnan(v)) return false;
+        if constexpr (std::is_same_v<T, unsigned char>)
+            out = conv::low_byte(conv::trunc_i32(v));
+        else if constexpr (std::is_same_v<T, int>)
+            out = conv::round_half_up_i32(v);
+        else
+            out = static_cast<T>(v);  // a double to the nearest float, or exact
+        return true;
     }
+}
+
+template <class T>
+bool from_int(int32_t v, T& out) {
+    if constexpr (std::is_same_v<T, bool>) {
+        out = v != 0;
+        return true;
+    } else {
+        if (v == conv::k_null_int) return false;
+        if constexpr (std::is_same_v<T, unsigned char>)
+            out = conv::low_byte(v);
+        else
+            out = static_cast<T>(v);
+        return true;
+    }
+}
+
+template <class T>
+bool from_byte(unsigned char v, bool mask, T& out) {
+    if constexpr (std::is_same_v<T, bool>)
+        out = v != 0;
+    else if constexpr (std::is_same_v<T, unsigned char>)
+        out = mask && v != 0 ? 1 : v;
+    else
+        out = static_cast<T>(v);
     return true;
 }
 
-bool TekVor4PropertyImpl::getValueByte(long long index, unsigned char& out) {
+}  // namespace
+
+template <class T>
+bool TekVor4PropertyImpl::getWindowValue(long long index, T& out) {
     if (!inWindow(index) && !ensureWindow(index)) return false;
     const unsigned char* p = windowElement(index);
     switch (dataType_) {
-        case conv::k_single: {
-            const float v = load<float>(p);
-            if (std::isnan(v)) return false;
-            out = conv::low_byte(conv::trunc_i32(v));
-            return true;
-        }
-        case conv::k_byte: out = *p; return true;
-        case conv::k_bitmask: out = *p != 0 ? 1 : 0; return true;
-        case conv::k_integer: {
-            const int32_t v = load<int32_t>(p);
-            if (v == nullInt_) return false;
-            out = conv::low_byte(v);
-            return true;
-        }
-        case conv::k_double: {
-            const double v = load<double>(p);
-            if (std::isnan(v)) return false;
-            out = conv::low_byte(conv::trunc_i32(v));
-            return true;
-        }
-        default: return false;
+        case dtSingle: return from_real(static_cast<double>(load<float>(p)), out);
+        case dtDouble: return from_real(load<double>(p), out);
+        case dtInteger: return from_int(load<int32_t>(p), out);
+        case dtByte: return from_byte(*p, false, out);
+        case dtBitmask: return from_byte(*p, true, out);
+        default: return std::is_same_v<T, bool>;  // the boolean getter answers for any type
     }
 }
 
-bool TekVor4PropertyImpl::getValueInt(long long index, int& out) {
-    if (!inWindow(index) && !ensureWindow(index)) return false;
-    const unsigned char* p = windowElement(index);
-    switch (dataType_) {
-        case conv::k_single: {
-            const float v = load<float>(p);
-            if (std::isnan(v)) return false;
-            out = conv::round_half_up_i32(static_cast<double>(v));
-            return true;
-        }
-        case conv::k_byte:
-        case conv::k_bitmask: out = *p; return true;
-        case conv::k_integer: {
-            const int32_t v = load<int32_t>(p);
-            if (v == nullInt_) return false;
-            out = v;
-            return true;
-        }
-        case conv::k_double: {
-            const double v = load<double>(p);
-            if (std::isnan(v)) return false;
-            out = conv::round_half_up_i32(v);
-            return true;
-        }
-        default: return false;
-    }
+bool TekVor4PropertyImpl::getValueBool(long long index, bool& out) {
+    out = false;
+    return getWindowValue(index, out);
 }
 
-bool TekVor4PropertyImpl::getValueSingle(long long index, float& out) {
-    if (!inWindow(index) && !ensureWindow(index)) return false;
-    const unsigned char* p = windowElement(index);
-    switch (dataType_) {
-        case conv::k_single: {
-            const float v = load<float>(p);
-            if (std::isnan(v)) return false;
-            out = v;
-            return true;
-        }
-        case conv::k_byte:
-        case conv::k_bitmask: out = static_cast<float>(*p); return true;
-        case conv::k_integer: {
-            const int32_t v = load<int32_t>(p);
-            if (v == nullInt_) return false;
-            out = static_cast<float>(v);
-            return true;
-        }
-        case conv::k_double: {
-            const double v = load<double>(p);
-            if (std::isnan(v)) return false;
-            out = conv::to_single(v);
-            return true;
-        }
-        default: return false;
-    }
-}
-
-bool TekVor4PropertyImpl::getValueDouble(long long index, double& out) {
-    if (!inWindow(index) && !ensureWindow(index)) return false;
-    const unsigned char* p = windowElement(index);
-    switch (dataType_) {
-        case conv::k_single: {
-            const float v = load<float>(p);
-            if (std::isnan(v)) return false;
-            out = static_cast<double>(v);
-            return true;
-        }
-        case conv::k_byte:
-        case conv::k_bitmask: out = static_cast<double>(*p); return true;
-        case conv::k_integer: {
-            const int32_t v = load<int32_t>(p);
-            if (v == nullInt_) return false;
-            out = static_cast<double>(v);
-            return true;
-        }
-        case conv::k_double: {
-            const double v = load<double>(p);
-            if (std::isnan(v)) return false;
-            out = v;
-            return true;
-        }
-        default: return false;
-    }
-}
+bool TekVor4PropertyImpl::getValueByte(long long index, unsigned char& out) { return getWindowValue(index, out); }
+bool TekVor4PropertyImpl::getValueInt(long long index, int& out) { return getWindowValue(index, out); }
+bool TekVor4PropertyImpl::getValueSingle(long long index, float& out) { return getWindowValue(index, out); }
+bool TekVor4PropertyImpl::getValueDouble(long long index, double& out) { return getWindowValue(index, out); }
 
 // --- Setters ----------------------------------------------------------------------------------
 //
@@ -266,11 +217,11 @@ void TekVor4PropertyImpl::setValueBool(long long index, bool value) {
     unsigned char* const p = beginSet(index);
     if (p == nullptr) return;
     switch (dataType_) {
-        case conv::k_single: store<float>(p, value ? 1.0f : 0.0f); break;
-        case conv::k_byte:
-        case conv::k_bitmask: *p = value ? 1 : 0; break;
-        case conv::k_integer: store<int32_t>(p, value ? 1 : 0); break;
-        case conv::k_double: store<double>(p, value ? 1.0 : 0.0); break;
+        case dtSingle: store<float>(p, value ? 1.0f : 0.0f); break;
+        case dtByte:
+        case dtBitmask: *p = value ? 1 : 0; break;
+        case dtInteger: store<int32_t>(p, value ? 1 : 0); break;
+        case dtDouble: store<double>(p, value ? 1.0 : 0.0); break;
         default: break;
     }
     endSet();
@@ -280,11 +231,11 @@ void TekVor4PropertyImpl::setValueByte(long long index, unsigned char value) {
     unsigned char* const p = beginSet(index);
     if (p == nullptr) return;
     switch (dataType_) {
-        case conv::k_single: store<float>(p, static_cast<float>(value)); break;
-        case conv::k_byte: *p = value; break;
-        case conv::k_bitmask: *p = value != 0 ? 1 : 0; break;
-        case conv::k_integer: store<int32_t>(p, value); break;
-        case conv::k_double: store<double>(p, static_cast<double>(value)); break;
+        case dtSingle: store<float>(p, static_cast<float>(value)); break;
+        case dtByte: *p = value; break;
+        case dtBitmask: *p = value != 0 ? 1 : 0; break;
+        case dtInteger: store<int32_t>(p, value); break;
+        case dtDouble: store<double>(p, static_cast<double>(value)); break;
         default: break;
     }
     endSet();
@@ -294,11 +245,11 @@ void TekVor4PropertyImpl::setValueInt(long long index, int value) {
     unsigned char* const p = beginSet(index);
     if (p == nullptr) return;
     switch (dataType_) {
-        case conv::k_single: store<float>(p, value == nullInt_ ? nullSingle_ : static_cast<float>(value)); break;
-        case conv::k_byte: *p = conv::low_byte(value); break;
-        case conv::k_bitmask: *p = value != 0 ? 1 : 0; break;
-        case conv::k_integer: store<int32_t>(p, value); break;
-        case conv::k_double: store<double>(p, value == nullInt_ ? nullDouble_ : static_cast<double>(value)); break;
+        case dtSingle: store<float>(p, value == nullInt_ ? nullSingle_ : static_cast<float>(value)); break;
+        case dtByte: *p = conv::low_byte(value); break;
+        case dtBitmask: *p = value != 0 ? 1 : 0; break;
+        case dtInteger: store<int32_t>(p, value); break;
+        case dtDouble: store<double>(p, value == nullInt_ ? nullDouble_ : static_cast<double>(value)); break;
         default: break;
     }
     endSet();
@@ -309,13 +260,13 @@ void TekVor4PropertyImpl::setValueSingle(long long index, float value) {
     if (p == nullptr) return;
     const bool missing = std::isnan(value);
     switch (dataType_) {
-        case conv::k_single: store<float>(p, missing ? nullSingle_ : value); break;
-        case conv::k_byte: *p = conv::low_byte(conv::trunc_i32(value)); break;
-        case conv::k_bitmask: *p = mask_of(value); break;
-        case conv::k_integer:
+        case dtSingle: store<float>(p, missing ? nullSingle_ : value); break;
+        case dtByte: *p = conv::low_byte(conv::trunc_i32(value)); break;
+        case dtBitmask: *p = mask_of(value); break;
+        case dtInteger:
             store<int32_t>(p, missing ? nullInt_ : conv::round_half_up_i32(static_cast<double>(value)));
             break;
-        case conv::k_double: store<double>(p, missing ? nullDouble_ : static_cast<double>(value)); break;
+        case dtDouble: store<double>(p, missing ? nullDouble_ : static_cast<double>(value)); break;
         default: break;
     }
     endSet();
@@ -326,11 +277,11 @@ void TekVor4PropertyImpl::setValueDouble(long long index, double value) {
     if (p == nullptr) return;
     const bool missing = std::isnan(value);
     switch (dataType_) {
-        case conv::k_single: store<float>(p, missing ? nullSingle_ : conv::to_single(value)); break;
-        case conv::k_byte: *p = conv::low_byte(conv::trunc_i32(value)); break;
-        case conv::k_bitmask: *p = mask_of(value); break;
-        case conv::k_integer: store<int32_t>(p, missing ? nullInt_ : conv::round_half_up_i32(value)); break;
-        case conv::k_double: store<double>(p, missing ? nullDouble_ : value); break;
+        case dtSingle: store<float>(p, missing ? nullSingle_ : conv::to_single(value)); break;
+        case dtByte: *p = conv::low_byte(conv::trunc_i32(value)); break;
+        case dtBitmask: *p = mask_of(value); break;
+        case dtInteger: store<int32_t>(p, missing ? nullInt_ : conv::round_half_up_i32(value)); break;
+        case dtDouble: store<double>(p, missing ? nullDouble_ : value); break;
         default: break;
     }
     endSet();
@@ -340,11 +291,11 @@ void TekVor4PropertyImpl::setValueNull(long long index) {
     unsigned char* const p = beginSet(index);
     if (p == nullptr) return;
     switch (dataType_) {
-        case conv::k_single: store<float>(p, nullSingle_); break;
-        case conv::k_byte:
-        case conv::k_bitmask: *p = 0; break;
-        case conv::k_integer: store<int32_t>(p, nullInt_); break;
-        case conv::k_double: store<double>(p, nullDouble_); break;
+        case dtSingle: store<float>(p, nullSingle_); break;
+        case dtByte:
+        case dtBitmask: *p = 0; break;
+        case dtInteger: store<int32_t>(p, nullInt_); break;
+        case dtDouble: store<double>(p, nullDouble_); break;
         default: break;
     }
     endSet();

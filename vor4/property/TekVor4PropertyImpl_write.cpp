@@ -1,15 +1,20 @@
 // Writes: runs with conversion, gathering of strided runs, mask bits and 2D/3D windows.
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 
 #include "vor4/property/TekVor4PropertyImpl.h"
+#include "vor4/property/checked_math.h"
 #include "vor4/property/value_conversion.h"
 #include "vor4/vor_vocabulary.h"
 
 namespace conv = ek::vor::conv;
+using namespace ek::vor::codes;
+using ek::vor::math::add_sat;
+using ek::vor::math::mul_sat;
+using ek::vor::math::StridedSpan;
+using ek::vor::math::window_fits;
 
 namespace {
 
@@ -19,22 +24,6 @@ constexpr long long k_chunk_bytes = 256 * 1024;
 constexpr long long k_mask_chunk_bytes = 32 * 1024;
 
 constexpr int k_unknown_type = 3;
-
-bool window_fits(long long a, long long len, long long limit) {
-    return a >= 0 && len >= 0 && a <= limit && len <= limit - a;
-}
-
-long long mul_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_mul_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
-    return r;
-}
-
-long long add_sat(long long a, long long b) {
-    long long r;
-    if (__builtin_add_overflow(a, b, &r)) return std::numeric_limits<long long>::max();
-    return r;
-}
 
 template <size_t N>
 void gather(const unsigned char* src, long long stride, long long n, unsigned char* dst) {
@@ -64,18 +53,20 @@ bool TekVor4PropertyImpl::writeHere(const void* data, uint64_t n) {
 
 int TekVor4PropertyImpl::write_data(long long start, const void* src, long long count, unsigned char srcType,
                                     long long srcStride) {
-    if (start < 0 || count < 0 || srcStride < 0) return 4;
+    if (start < 0 || count < 0) return 4;
     if (start > numObjects_ - count) return 4;
     if (src == nullptr && count > 0) return 4;
     if (!conv::known_type(srcType)) return k_unknown_type;
+    // A negative stride takes the values backwards from the given element.
+    const long long stride = srcStride == 0 ? 1 : srcStride;
+    if (!StridedSpan(src, ek::vor::data_type_size(srcType)).axis(count, stride).fits()) return 4;
     if (!prepareFile()) return 2;
     invalidateStatistics();
     if (count == 0) return 0;
-    const long long stride = srcStride == 0 ? 1 : srcStride;
 
     int result;
     long long offset = 0;
-    if (dataType_ == conv::k_bitmask) {
+    if (dataType_ == dtBitmask) {
         result = write_bitmask(start, src, count, srcType, stride);
     } else if (elemSize_ == 0 || __builtin_mul_overflow(start, elemSize_, &offset)) {
         result = 2;
@@ -92,11 +83,12 @@ int TekVor4PropertyImpl::write_data(long long start, const void* src, long long 
 }
 
 int TekVor4PropertyImpl::write_any(const void* src, long long count, unsigned char srcType, long long srcStride) {
-    if (count < 0 || srcStride < 0 || (src == nullptr && count > 0)) return 4;
+    if (count < 0 || (src == nullptr && count > 0)) return 4;
     if (!conv::known_type(srcType) || !conv::known_type(dataType_)) return k_unknown_type;
+    const long long stride = srcStride == 0 ? 1 : srcStride;
+    if (!StridedSpan(src, ek::vor::data_type_size(srcType)).axis(count, stride).fits()) return 4;
     if (!file_.is_open()) return 2;
     if (count == 0) return 0;
-    const long long stride = srcStride == 0 ? 1 : srcStride;
     const long long storedSize = elemSize_;
     const long long srcSize = ek::vor::data_type_size(srcType);
     const long long chunk = k_chunk_bytes / storedSize;
@@ -124,7 +116,8 @@ int TekVor4PropertyImpl::write_same(const void* src, long long count) {
 
 int TekVor4PropertyImpl::write_same(const void* src, long long count, long long srcStride) {
     if (srcStride == 0 || srcStride == 1) return write_same(src, count);
-    if (count < 0 || srcStride < 0 || (src == nullptr && count > 0)) return 4;
+    if (count < 0 || (src == nullptr && count > 0)) return 4;
+    if (!StridedSpan(src, elemSize_).axis(count, srcStride).fits()) return 4;
     if (!file_.is_open()) return 2;
     if (count == 0) return 0;
     const long long size = elemSize_;
@@ -149,14 +142,15 @@ int TekVor4PropertyImpl::write_same(const void* src, long long count, long long 
 
 int TekVor4PropertyImpl::write_bitmask(long long start, const void* src, long long count, unsigned char srcType,
                                        long long srcStride) {
-    if (start < 0 || count < 0 || srcStride < 0 || (src == nullptr && count > 0)) return 4;
+    if (start < 0 || count < 0 || (src == nullptr && count > 0)) return 4;
     long long end;
     if (__builtin_add_overflow(start, count, &end)) return 4;
     if (!conv::known_type(srcType)) return k_unknown_type;
-    if (!file_.is_open()) return 2;
-    if (count == 0) return 0;
     const long long stride = srcStride == 0 ? 1 : srcStride;
     const long long srcSize = ek::vor::data_type_size(srcType);
+    if (!StridedSpan(src, srcSize).axis(count, stride).fits()) return 4;
+    if (!file_.is_open()) return 2;
+    if (count == 0) return 0;
     const auto* in = static_cast<const unsigned char*>(src);
 
     const long long bufBits = std::min(k_mask_chunk_bytes, (end - 1) / 8 - start / 8 + 1) * 8;
@@ -185,9 +179,9 @@ int TekVor4PropertyImpl::write_bitmask(long long start, const void* src, long lo
         const unsigned char* from = in + (p - start) * stride * srcSize;
         unsigned char* to = bits.get() + lead;
         switch (srcType) {
-            case conv::k_single: mask_values<float>(from, stride, n, to); break;
-            case conv::k_integer: mask_values<int32_t>(from, stride, n, to); break;
-            case conv::k_double: mask_values<double>(from, stride, n, to); break;
+            case dtSingle: mask_values<float>(from, stride, n, to); break;
+            case dtInteger: mask_values<int32_t>(from, stride, n, to); break;
+            case dtDouble: mask_values<double>(from, stride, n, to); break;
             default: mask_values<unsigned char>(from, stride, n, to); break;
         }
         const int r = write_bit(bytePos, bits.get(), nbytes * 8);
@@ -225,20 +219,23 @@ int TekVor4PropertyImpl::write_bit(long long bytePos, const unsigned char* bits,
 
 int TekVor4PropertyImpl::write_data2d(long long x0, long long y0, const void* src, long long w, long long h,
                                       unsigned char srcType, long long srcStride, long long srcRowStride) {
-    if (gridType_ != 3) return 5;
+    if (gridType_ != gt2D) return 5;
     if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_)) return 4;
-    if (srcStride < 0 || srcRowStride < 0) return 4;
     if (h < 1) return 0;
     if (src == nullptr && w > 0) return 4;
     if (!conv::known_type(srcType)) return k_unknown_type;
+    // Strides and pitches of either sign; the default pitch is only needed for a second row.
     const long long stride = srcStride == 0 ? 1 : srcStride;
-    const long long pitch = srcRowStride != 0 ? srcRowStride : stride * w;
-    const long long rowBytes = ek::vor::data_type_size(srcType) * pitch;
-    const auto* row = static_cast<const unsigned char*>(src);
-    for (long long y = y0; y < y0 + h; ++y) {
-        const int r = write_data(add_sat(mul_sat(y, nx_), x0), row, w, srcType, stride);
+    long long pitch = srcRowStride;
+    if (pitch == 0 && __builtin_mul_overflow(stride, w, &pitch) && h > 1) return 4;
+    const long long size = ek::vor::data_type_size(srcType);
+    if (!StridedSpan(src, size).axis(w, stride).axis(h, pitch).fits()) return 4;
+    const auto* const base = static_cast<const unsigned char*>(src);
+    for (long long j = 0; j < h; ++j) {
+        // Offsets are formed only for rows that hold values; the span check covers them.
+        const unsigned char* const row = w > 0 ? base + j * pitch * size : base;
+        const int r = write_data(add_sat(mul_sat(y0 + j, nx_), x0), row, w, srcType, stride);
         if (r != 0) return r;
-        row += rowBytes;
     }
     return 0;
 }
@@ -246,27 +243,29 @@ int TekVor4PropertyImpl::write_data2d(long long x0, long long y0, const void* sr
 int TekVor4PropertyImpl::write_data3d(long long x0, long long y0, long long z0, const void* src, long long w,
                                       long long h, long long d, unsigned char srcType, long long srcStride,
                                       long long srcRowStride, long long srcSliceStride) {
-    if (gridType_ != 5) return 5;
+    if (gridType_ != gt3D) return 5;
     if (!window_fits(x0, w, nx_) || !window_fits(y0, h, ny_) || !window_fits(z0, d, nz_)) return 4;
-    if (srcStride < 0 || srcRowStride < 0 || srcSliceStride < 0) return 4;
     if (h < 1 || d < 1) return 0;
     if (src == nullptr && w > 0) return 4;
     if (!conv::known_type(srcType)) return k_unknown_type;
+    // As in the 2D write: either sign, defaults formed only when a further row or slice needs them.
     const long long stride = srcStride == 0 ? 1 : srcStride;
-    const long long rowPitch = srcRowStride != 0 ? srcRowStride : stride * w;
-    const long long slicePitch = srcSliceStride != 0 ? srcSliceStride : rowPitch * h;
+    long long rowPitch = srcRowStride;
+    const bool rowPitchUsed = h > 1 || (d > 1 && srcSliceStride == 0);
+    if (rowPitch == 0 && __builtin_mul_overflow(stride, w, &rowPitch) && rowPitchUsed) return 4;
+    long long slicePitch = srcSliceStride;
+    if (slicePitch == 0 && __builtin_mul_overflow(rowPitch, h, &slicePitch) && d > 1) return 4;
     const long long size = ek::vor::data_type_size(srcType);
+    if (!StridedSpan(src, size).axis(w, stride).axis(h, rowPitch).axis(d, slicePitch).fits()) return 4;
     const long long plane = mul_sat(nx_, ny_);
-    const auto* slice = static_cast<const unsigned char*>(src);
-    for (long long z = z0; z < z0 + d; ++z) {
-        const unsigned char* row = slice;
-        for (long long y = y0; y < y0 + h; ++y) {
-            const long long position = add_sat(add_sat(mul_sat(z, plane), mul_sat(y, nx_)), x0);
+    const auto* const base = static_cast<const unsigned char*>(src);
+    for (long long k = 0; k < d; ++k) {
+        for (long long j = 0; j < h; ++j) {
+            const long long position = add_sat(add_sat(mul_sat(z0 + k, plane), mul_sat(y0 + j, nx_)), x0);
+            const unsigned char* const row = w > 0 ? base + (k * slicePitch * size + j * rowPitch * size) : base;
             const int r = write_data(position, row, w, srcType, stride);
             if (r != 0) return r;
-            row += size * rowPitch;
         }
-        slice += size * slicePitch;
     }
     return 0;
 }

@@ -171,6 +171,7 @@ void loop_plain(const unsigned char* src, int64_t srcStride, int64_t count, unsi
             store<D>(dst + i * int64_t(sizeof(D)), C::op(load<S>(src + i * int64_t(sizeof(S)))));
         return;
     }
+    // Strides of either sign; the caller checked that every offset below fits.
     const int64_t srcStep = srcStride * int64_t(sizeof(S));
     const int64_t dstStep = dstStride * int64_t(sizeof(D));
     for (int64_t i = 0; i < count; ++i) store<D>(dst + i * dstStep, C::op(load<S>(src + i * srcStep)));
@@ -193,39 +194,39 @@ void loop_space(const unsigned char* src, int64_t srcFirst, int64_t count, doubl
 template <class Fn>
 bool dispatch_read(unsigned char srcType, unsigned char dstType, bool resampled, Fn&& fn) {
     if (!known_type(srcType) || !known_type(dstType)) return false;
-    if (resampled && dstType == k_bitmask) dstType = k_byte;
+    if (resampled && dstType == dtBitmask) dstType = dtByte;
     switch (srcType) {
-        case k_single:
+        case dtSingle:
             switch (dstType) {
-                case k_single: fn.template operator()<Copy<float>>(); return true;
-                case k_byte: fn.template operator()<FloatToByteRd<float>>(); return true;
-                case k_integer: fn.template operator()<FloatToIntRd<float>>(); return true;
-                case k_bitmask: fn.template operator()<SingleToBitRd>(); return true;
+                case dtSingle: fn.template operator()<Copy<float>>(); return true;
+                case dtByte: fn.template operator()<FloatToByteRd<float>>(); return true;
+                case dtInteger: fn.template operator()<FloatToIntRd<float>>(); return true;
+                case dtBitmask: fn.template operator()<SingleToBitRd>(); return true;
                 default: fn.template operator()<FloatToFloatRd<float, double>>(); return true;
             }
-        case k_byte:
-        case k_bitmask:
+        case dtByte:
+        case dtBitmask:
             switch (dstType) {
-                case k_single: fn.template operator()<Widen<unsigned char, float>>(); return true;
-                case k_byte:
-                case k_bitmask: fn.template operator()<Copy<unsigned char>>(); return true;
-                case k_integer: fn.template operator()<Widen<unsigned char, int32_t>>(); return true;
+                case dtSingle: fn.template operator()<Widen<unsigned char, float>>(); return true;
+                case dtByte:
+                case dtBitmask: fn.template operator()<Copy<unsigned char>>(); return true;
+                case dtInteger: fn.template operator()<Widen<unsigned char, int32_t>>(); return true;
                 default: fn.template operator()<Widen<unsigned char, double>>(); return true;
             }
-        case k_integer:
+        case dtInteger:
             switch (dstType) {
-                case k_single: fn.template operator()<IntToFloat<float>>(); return true;
-                case k_byte: fn.template operator()<IntToByteRd>(); return true;
-                case k_integer: fn.template operator()<Copy<int32_t>>(); return true;
-                case k_bitmask: fn.template operator()<IntToBitRd>(); return true;
+                case dtSingle: fn.template operator()<IntToFloat<float>>(); return true;
+                case dtByte: fn.template operator()<IntToByteRd>(); return true;
+                case dtInteger: fn.template operator()<Copy<int32_t>>(); return true;
+                case dtBitmask: fn.template operator()<IntToBitRd>(); return true;
                 default: fn.template operator()<IntToFloat<double>>(); return true;
             }
         default:
             switch (dstType) {
-                case k_single: fn.template operator()<FloatToFloatRd<double, float>>(); return true;
-                case k_byte: fn.template operator()<FloatToByteRd<double>>(); return true;
-                case k_integer: fn.template operator()<FloatToIntRd<double>>(); return true;
-                case k_bitmask: fn.template operator()<DoubleToBitRd>(); return true;
+                case dtSingle: fn.template operator()<FloatToFloatRd<double, float>>(); return true;
+                case dtByte: fn.template operator()<FloatToByteRd<double>>(); return true;
+                case dtInteger: fn.template operator()<FloatToIntRd<double>>(); return true;
+                case dtBitmask: fn.template operator()<DoubleToBitRd>(); return true;
                 default: fn.template operator()<Copy<double>>(); return true;
             }
     }
@@ -235,35 +236,35 @@ template <class Fn>
 bool dispatch_write(unsigned char srcType, unsigned char storedType, Fn&& fn) {
     if (!known_type(srcType) || !known_type(storedType)) return false;
     // A stored mask holds one byte per value here, written like a byte.
-    if (storedType == k_bitmask) storedType = k_byte;
+    if (storedType == dtBitmask) storedType = dtByte;
     switch (srcType) {
-        case k_single:
+        case dtSingle:
             switch (storedType) {
-                case k_single: fn.template operator()<FloatToFloatWr<float, float>>(); return true;
-                case k_byte: fn.template operator()<FloatToByteWr<float>>(); return true;
-                case k_integer: fn.template operator()<FloatToIntWr<float>>(); return true;
+                case dtSingle: fn.template operator()<FloatToFloatWr<float, float>>(); return true;
+                case dtByte: fn.template operator()<FloatToByteWr<float>>(); return true;
+                case dtInteger: fn.template operator()<FloatToIntWr<float>>(); return true;
                 default: fn.template operator()<FloatToFloatWr<float, double>>(); return true;
             }
-        case k_byte:
-        case k_bitmask:
+        case dtByte:
+        case dtBitmask:
             switch (storedType) {
-                case k_single: fn.template operator()<Widen<unsigned char, float>>(); return true;
-                case k_byte: fn.template operator()<Copy<unsigned char>>(); return true;
-                case k_integer: fn.template operator()<Widen<unsigned char, int32_t>>(); return true;
+                case dtSingle: fn.template operator()<Widen<unsigned char, float>>(); return true;
+                case dtByte: fn.template operator()<Copy<unsigned char>>(); return true;
+                case dtInteger: fn.template operator()<Widen<unsigned char, int32_t>>(); return true;
                 default: fn.template operator()<Widen<unsigned char, double>>(); return true;
             }
-        case k_integer:
+        case dtInteger:
             switch (storedType) {
-                case k_single: fn.template operator()<IntToFloat<float>>(); return true;
-                case k_byte: fn.template operator()<IntToByteWr>(); return true;
-                case k_integer: fn.template operator()<Copy<int32_t>>(); return true;
+                case dtSingle: fn.template operator()<IntToFloat<float>>(); return true;
+                case dtByte: fn.template operator()<IntToByteWr>(); return true;
+                case dtInteger: fn.template operator()<Copy<int32_t>>(); return true;
                 default: fn.template operator()<IntToFloat<double>>(); return true;
             }
         default:
             switch (storedType) {
-                case k_single: fn.template operator()<FloatToFloatWr<double, float>>(); return true;
-                case k_byte: fn.template operator()<FloatToByteWr<double>>(); return true;
-                case k_integer: fn.template operator()<FloatToIntWr<double>>(); return true;
+                case dtSingle: fn.template operator()<FloatToFloatWr<double, float>>(); return true;
+                case dtByte: fn.template operator()<FloatToByteWr<double>>(); return true;
+                case dtInteger: fn.template operator()<FloatToIntWr<double>>(); return true;
                 default: fn.template operator()<FloatToFloatWr<double, double>>(); return true;
             }
     }

@@ -4,25 +4,30 @@
 //
 // Buffers are raw bytes: a value of a type is read and written with memcpy, so callers'
 // buffers need no particular alignment. Elements of a strided buffer lie `stride` elements of
-// their type apart.
+// their type apart, forwards or (for a negative stride) backwards from the given element; the
+// caller has checked that every element's offset can be formed (math::StridedSpan), so the
+// loops compute offsets without checks of their own.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "vor4/vor_vocabulary.h"
+
 namespace ek::vor::conv {
 
-inline constexpr unsigned char k_single = 0;
-inline constexpr unsigned char k_byte = 1;
-inline constexpr unsigned char k_integer = 2;
-inline constexpr unsigned char k_bitmask = 3;
-inline constexpr unsigned char k_double = 4;
+// Older names of the data type codes, kept for code written against them.
+inline constexpr unsigned char k_single = dtSingle;
+inline constexpr unsigned char k_byte = dtByte;
+inline constexpr unsigned char k_integer = dtInteger;
+inline constexpr unsigned char k_bitmask = dtBitmask;
+inline constexpr unsigned char k_double = dtDouble;
 
 inline constexpr int32_t k_null_int = 2147483647;
 inline constexpr unsigned char k_null_byte = 255;
 
-inline bool known_type(unsigned char type) { return type <= k_double; }
+inline bool known_type(unsigned char type) { return type <= dtDouble; }
 
 // Truncation toward zero to a signed 32-bit integer; NaN and values outside the 32-bit range
 // give -2147483648.

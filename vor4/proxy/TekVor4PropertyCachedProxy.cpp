@@ -4,6 +4,8 @@
 #include <string>
 
 #include "base/Tek_vor_notifier.h"
+#include "vor4/property/checked_math.h"
+#include "vor4/vor_vocabulary.h"
 #include "vor4/proxy/TekVor4PropertyCachedProxy_op_base.h"
 #include "vor4/proxy/TekVor4PropertyCachedProxy_value_ops.h"
 #include "vor4/proxy/TekVor4PropertyCachedProxy_write_op.h"
@@ -212,9 +214,11 @@ void Proxy::setValueNull(long long index) {
 
 int Proxy::write_data(long long start, const void* data, long long count, unsigned char type, long long stride) {
     // Writes the data layer refuses are passed to it unrecorded: there is nothing to undo, and
-    // no capture is made of a range that does not exist.
-    const bool acceptable = type <= 4 && start >= 0 && count >= 0 && stride >= 0 && (data || count == 0) &&
-                            start <= subject_->getNumObjects() - count;
+    // no capture is made of a range that does not exist or of a buffer whose elements cannot all
+    // be addressed. A negative stride captures backwards from the given element.
+    const bool acceptable =
+        type <= 4 && start >= 0 && count >= 0 && (data || count == 0) && start <= subject_->getNumObjects() - count &&
+        ek::vor::math::strided_fits(data, ek::vor::data_type_size(type), count, stride == 0 ? 1 : stride);
     if (!acceptable) return subject_->write_data(start, data, count, type, stride);
     switch (type) {
         case 0: record_write<float, 0>(start, data, count, stride); break;

@@ -18,13 +18,15 @@
 template <class T, unsigned char Code>
 class TekVor4PropertyCachedProxy::write_raw_data_op : public TekVor4PropertyCachedProxy::op_base {
 public:
-    // count values of data (every stride-th element when stride > 1, else contiguous); the
-    // caller has checked the range and the buffer.
+    // count values of data: every stride-th element, backwards for a negative stride;
+    // contiguous for a stride of 0 or 1. The caller has checked the range and that every
+    // element of the buffer can be addressed.
     write_raw_data_op(TekVor4PropertyCachedProxy& proxy, long long start, const void* data, long long count,
                       long long stride)
         : op_base(proxy), start_(start), count_(count) {
         settle();
         const T* src = static_cast<const T*>(data);
+        // Compared without sign: 0 and 1 are contiguous, anything else (negative too) a step.
         const long long step = static_cast<unsigned long long>(stride) > 1 ? stride : 1;
         if (step == 1) {
             pending_ = src;

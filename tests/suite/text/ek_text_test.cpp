@@ -1,4 +1,5 @@
-// The one codec of the project: Windows-1251 narrow text, UTF-8, and case-insensitive comparison.
+// The one codec of the project: Windows-1251, UTF-8, the host's narrow encoding (UTF-8 unless the
+// environment asks for Windows-1251) and case-insensitive comparison.
 #include "ek_text.h"
 
 #include <gtest/gtest.h>
@@ -15,15 +16,24 @@ TEST(Codepage, Windows1251BothWays) {
         {"\x80\x88\x89\xA8\xB9\xB8\xBF", L"\u0402\u20AC\u2030\u0401\u2116\u0451\u0457"}, {"\x98", L"\u0098"},
     };
     for (const auto& r : rows) {
-        EXPECT_EQ(to_wide(r.narrow), r.wide);
-        EXPECT_EQ(to_narrow(r.wide), r.narrow);
-        EXPECT_EQ(to_wide(r.narrow[0]), r.wide[0]);
+        EXPECT_EQ(cp1251_to_wide(r.narrow), r.wide);
+        EXPECT_EQ(wide_to_cp1251(r.wide), r.narrow);
+        EXPECT_EQ(cp1251_to_wide(r.narrow[0]), r.wide[0]);
     }
-    for (int b = 0; b < 256; ++b) EXPECT_EQ(to_narrow(to_wide(std::string(1, char(b)))), std::string(1, char(b))) << b;
-    EXPECT_EQ(to_narrow(L"a\u4E2Db\u00E9\U0001F600"), "a?b??");  // what the code page lacks becomes '?'
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(wide_to_cp1251(cp1251_to_wide(std::string(1, char(b)))), std::string(1, char(b))) << b;
+    std::string out;
+    EXPECT_FALSE(cp1251_from_wide(L"a\u4E2Db\u00E9\U0001F600", out));
+    EXPECT_EQ(out, "a?b??");  // what the code page lacks becomes '?'
     char c = 0;
-    EXPECT_FALSE(narrow_char(0x4E2D, c) || narrow_char(0x2123, c));
-    EXPECT_TRUE(narrow_char(0x0416, c) && c == '\xC6');
+    EXPECT_FALSE(cp1251_char(0x4E2D, c) || cp1251_char(0x2123, c));
+    EXPECT_TRUE(cp1251_char(0x0416, c) && c == '\xC6');
+    // The host's narrow text is UTF-8 here: every character has a form, bad bytes become U+FFFD.
+    EXPECT_TRUE(narrow_is_utf8());
+    EXPECT_TRUE(to_narrow_exact(L"\u4E2D", out) && out == "\xE4\xB8\xAD");
+    EXPECT_FALSE(to_narrow_exact(std::wstring(1, wchar_t(0xD800)), out));
+    EXPECT_EQ(out, "?");
+    EXPECT_EQ(to_wide("a\xFF"), L"a\uFFFD");
 }
 
 TEST(Utf8, BothWaysAndInvalidSequences) {
@@ -53,7 +63,8 @@ TEST(NoCase, LatinAndCyrillicAcrossCase) {
         EXPECT_EQ(equal_nocase(std::wstring_view(r.a), std::wstring_view(r.b)), r.sign == 0);
         EXPECT_EQ(equal_nocase(std::string_view(to_narrow(r.a)), std::string_view(to_narrow(r.b))), r.sign == 0);
     }
-    EXPECT_LT(compare_nocase(std::string_view("\xC0"), std::string_view("\xE1")), 0);  // а before Б, through the code page
+    // а before Б, through the narrow encoding (UTF-8 here).
+    EXPECT_LT(compare_nocase(std::string_view("\xD0\xB0"), std::string_view("\xD0\x91")), 0);
 }
 
 }  // namespace

@@ -322,7 +322,7 @@ TEST(Metadata, ElementValuesInOrder) {
              p.setName(std::wstring(L"Depth"));
              p.setCaption(std::wstring(L"\u0413\u043B\u0443\u0431\u0438\u043D\u0430"));
              p.setPropKind(4), p.setDataType(dtInteger), p.setGridType(gt2D), p.setFuncX0(1.0), p.setFuncLX(3);
-         }, "IsTemp=False PropName=Depth Caption=\xC3\xEB\xF3\xE1\xE8\xED\xE0 PropKind=pkNominal DataType=dtInteger " +
+         }, "IsTemp=False PropName=Depth Caption=\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0 PropKind=pkNominal DataType=dtInteger " +
                 none},
         {[](auto& p) {
              p.setTemp(true), p.setName(std::string("Amp")), p.setPrecision(std::wstring(L"0.00")), p.setPropKind(7);
@@ -379,25 +379,26 @@ TEST(Metadata, ElementValuesInOrder) {
     EXPECT_TRUE(p.getStatisticSet());
 }
 
-// Texts are kept in both forms, converted with the code page (Windows-1251); the path likewise.
+// Texts are kept wide, their narrow forms in the host's encoding (UTF-8 here); the path likewise.
 // The object count is the product of the sizes (an empty grid for negative ones, saturated
 // instead of wrapping) times the function multiplier; the block size is nx.
 TEST(Attributes, TextsAndObjectCount) {
-    TekVor4PropertyImpl p(std::string("/data/\xC3\xEB\xF3\xE1\xE8\xED\xE0.property"), true);
+    TekVor4PropertyImpl p(std::string("/data/\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0.property"), true);
     EXPECT_EQ(p.getFileNameW(), L"/data/\u0413\u043B\u0443\u0431\u0438\u043D\u0430.property");
     EXPECT_TRUE(p.getReadOnly());
     EXPECT_TRUE(TekVor4PropertyImpl(std::string(), false).getFileNameW().empty());
     p.setName(std::wstring(L"\u0413\u043B"));
-    p.setCaption(std::string("\xC3\xEB"));
-    p.setPrecision(std::wstring(L"%.2f \u20AC\u4E2D"));  // the code page has the euro, not the CJK sign
-    EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(), "\xC3\xEB|\xC3\xEB|%.2f \x88?");
+    p.setCaption(std::string("\xD0\x93\xD0\xBB"));
+    p.setPrecision(std::wstring(L"%.2f \u20AC\u4E2D"));
+    EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(),
+              "\xD0\x93\xD0\xBB|\xD0\x93\xD0\xBB|%.2f \xE2\x82\xAC\xE4\xB8\xAD");
     EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(),
               L"\u0413\u043B|\u0413\u043B|%.2f \u20AC\u4E2D");
-    p.setName(std::string("\x88"));
+    p.setName(std::string("\xE2\x82\xAC"));
     p.setCaption(std::wstring(L"\u0431"));
     p.setPrecision(std::string());
     EXPECT_EQ(p.getNameW() + L"|" + p.getPrecisionW(), L"\u20AC|");
-    EXPECT_EQ(p.getCaption(), "\xE1");
+    EXPECT_EQ(p.getCaption(), "\xD0\xB1");
 
     long long nx = -5;
     p.getBlockSize(&nx);
@@ -418,6 +419,6 @@ TEST(Attributes, TextsAndObjectCount) {
         EXPECT_EQ(text({double(p.getNumObjects()), double(nx)}), text({double(r.count), double(std::max(r.nx, 0LL))}))
             << "LX " << r.lx << " LY " << r.ly << " sizes " << r.nx << " " << r.ny << " " << r.nz;
     }
-    p.setNumObjects(-10);
-    EXPECT_EQ(p.getNumObjects(), 0);
+    p.setNumObjects(-10);  // a count read from a file is kept as it stands
+    EXPECT_EQ(p.getNumObjects(), -10);
 }

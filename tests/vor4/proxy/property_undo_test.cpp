@@ -76,7 +76,7 @@ TEST_F(PropertyUndo, StridesPickElementsAndRefusedWritesPassThroughUnrecorded) {
     } refused[] = {
         {"past the end", 28, source, 4, 2, 0, 4}, {"negative start", -1, source, 1, 2, 0, 4},
         {"negative count", 0, source, -1, 2, 0, 4}, {"no data", 0, nullptr, 4, 2, 0, 4},
-        {"negative stride", 0, source, 2, 2, -2, 4}, {"unknown type", 0, source, 4, 7, 0, -1}};
+        {"unknown type", 0, source, 4, 7, 0, -1}};
     for (const auto& r : refused) {
         const int code = i->write_data(r.start, r.data, r.count, r.type, r.stride);
         EXPECT_TRUE(r.code < 0 ? code != 0 : code == r.code) << r.name << ": the data layer's answer " << code;
@@ -166,7 +166,7 @@ TEST_F(PropertyUndo, MetadataChangesAreUndoneOneAnnouncementPerStep) {
         {"kind", [](P p) { p->setPropKind(4); }, [](P p) { return std::to_wstring(p->getPropKind()); }, L"4"},
         {"data type", [](P p) { p->setDataType(0); }, [](P p) { return std::to_wstring(p->getDataType()); }, L"0"},
         {"name", [](P p) { p->setName(L"B"s); }, [](P p) { return p->getNameW(); }, L"B"},
-        {"narrow name", [](P p) { p->setName("\xCD\xEE"s); }, [](P p) { return p->getNameW(); }, L"\u041D\u043E"},
+        {"narrow name", [](P p) { p->setName("\xD0\x9D\xD0\xBE"s); }, [](P p) { return p->getNameW(); }, L"\u041D\u043E"},
     };
     TekVor4Property* p = handle(L"I");
     Subscriber events(path);
