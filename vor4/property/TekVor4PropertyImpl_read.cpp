@@ -15,6 +15,7 @@
 namespace conv = ek::vor::conv;
 using namespace ek::vor::codes;
 using ek::vor::math::add_sat;
+using ek::vor::math::k_i64_max;
 using ek::vor::math::mul_sat;
 using ek::vor::math::StridedSpan;
 using ek::vor::math::window_fits;
@@ -44,6 +45,12 @@ constexpr long long k_packed_chunk_bytes = 64 * 1024;
 // In a resampled read, source values further apart than this are fetched by separate reads
 // instead of reading everything between them.
 constexpr long long k_gap_bytes = 64 * 1024;
+
+// Ends a window read's row plan however the read ends.
+struct PlanScope {
+    const unsigned char*& base;
+    ~PlanScope() { base = nullptr; }
+};
 
 // Nearest source row or slice of output j of n outputs over len sources, never past the last.
 long long nearest(long long j, long long len, long long n) {
@@ -96,6 +103,33 @@ bool TekVor4PropertyImpl::readPackedZeroPast(long long bytePos, long long n, uns
     return true;
 }
 
+const unsigned char* TekVor4PropertyImpl::mappedValues(long long first, long long n) {
+    rowPlan_.base = nullptr;
+    long long offset, bytes;
+    if (__builtin_mul_overflow(first, elemSize_, &offset) || __builtin_mul_overflow(n, elemSize_, &bytes))
+        return nullptr;
+    return file_.map_view(uint64_t(offset), uint64_t(bytes));
+}
+
+void TekVor4PropertyImpl::planRows(long long first, long long end, long long count, long long dstCount) {
+    if (dataType_ == dtBitmask || count == dstCount || count <= 0 || dstCount <= 0 || end <= first ||
+        end == k_i64_max)
+        return;
+    const unsigned char* const base = mappedValues(first, end - first);
+    if (base == nullptr) return;
+    try {
+        rowPlan_.picks.resize(size_t(dstCount));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    for (long long k = 0; k < dstCount; ++k) rowPlan_.picks[size_t(k)] = conv::resample_index(k, ratio, count);
+    rowPlan_.base = base;
+    rowPlan_.first = first;
+    rowPlan_.end = end;
+    rowPlan_.count = count;
+}
+
 int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst, long long dstCount,
                                      unsigned char dstType, long long dstStride) {
     if (start < 0 || count < 0 || dstCount < 0) return 4;
@@ -122,6 +156,26 @@ int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst
 int TekVor4PropertyImpl::readConverted(long long start, long long count, void* dst, long long dstCount,
                                        unsigned char dstType, long long stride) {
     const bool mask = dataType_ == dtBitmask;
+    auto* out = static_cast<unsigned char*>(dst);
+    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    if (count != dstCount && !mask) {
+        // Resampling straight from a mapping of the data file when there is one: only the
+        // picked values are touched, where reads would copy every value between them first.
+        // The mapping must hold what the reads below would read: up to the last picked value.
+        const long long n = conv::resample_index(dstCount - 1, ratio, count) + 1;
+        const RowPlan& plan = rowPlan_;
+        if (plan.base != nullptr && count == plan.count && size_t(dstCount) == plan.picks.size() &&
+            start >= plan.first && n <= plan.end - start) {
+            conv::convert_read_picks(plan.base + (start - plan.first) * elemSize_, dataType_, plan.picks.data(),
+                                     dstCount, out, dstType, stride);
+            return 0;
+        }
+        if (const unsigned char* src = mappedValues(start, n)) {
+            conv::convert_read_space(src, dataType_, 0, count, ratio, 0, dstCount, out, dstType, stride);
+            return 0;
+        }
+    }
+
     const long long size = elemSize_;  // one byte per unpacked mask value
     const long long chunk = std::max<long long>(1, k_chunk_bytes / size);
     const long long bufValues = std::min(count, chunk);
@@ -136,7 +190,6 @@ int TekVor4PropertyImpl::readConverted(long long start, long long count, void* d
         return readAt(uint64_t(offset), buf.get(), uint64_t(n * size));
     };
 
-    auto* out = static_cast<unsigned char*>(dst);
     const long long dstSize = ek::vor::data_type_size(dstType);
 
     if (count == dstCount) {
@@ -148,9 +201,8 @@ int TekVor4PropertyImpl::readConverted(long long start, long long count, void* d
         return 0;
     }
 
-    // Resampling: output k takes source resample_index(k). Outputs are taken in order in
-    // groups whose sources fit one buffer and lie close together; each group is one read.
-    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    // Resampling by reads: output k takes source resample_index(k). Outputs are taken in order
+    // in groups whose sources fit one buffer and lie close together; each group is one read.
     const long long gap = std::max<long long>(1, k_gap_bytes / size);
     // Consecutive sources lie at most ceil(ratio) apart: either every step is a gap (sparse
     // sampling, one read per output) or none is.
@@ -228,11 +280,14 @@ int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, lon
     long long position = add_sat(mul_sat(y0, nx_), x0);
     long long acc = 0;
     auto* const base = static_cast<unsigned char*>(dst);
+    const PlanScope scope(rowPlan_.base);
     for (long long j = 0; j < dstH; ++j) {
         // Offsets are formed only for rows that receive values; the span check covers them.
         unsigned char* const row = dstW > 0 ? base + j * pitch * size : base;
         const int res = readRawData(position, w, row, dstW, dstType, stride);
         if (res != 0) return res;
+        // The first row has opened the data file and passed the checks every row shares.
+        if (j == 0 && dstH > 1) planRows(position, add_sat(add_sat(mul_sat(y0 + h - 1, nx_), x0), w), w, dstW);
         position = add_sat(position, mul_sat(q, nx_));
         acc += r;
         if (acc > dstH) {
@@ -294,6 +349,7 @@ int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, lo
 
     const long long plane = mul_sat(nx_, ny_);
     auto* const base = static_cast<unsigned char*>(dst);
+    const PlanScope scope(rowPlan_.base);
     for (long long k = 0; k < dstD; ++k) {
         const long long z = nearest(k, d, dstD) + z0;
         for (long long j = 0; j < dstH; ++j) {
@@ -302,6 +358,10 @@ int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, lo
             unsigned char* const row = dstW > 0 ? base + (k * slicePitch * size + j * rowPitch * size) : base;
             const int res = readRawData(position, w, row, dstW, dstType, stride);
             if (res != 0) return res;
+            if (k == 0 && j == 0 && (dstD > 1 || dstH > 1)) {
+                const long long last = add_sat(mul_sat(z0 + d - 1, plane), mul_sat(y0 + h - 1, nx_));
+                planRows(position, add_sat(add_sat(last, x0), w), w, dstW);
+            }
         }
     }
     return 0;
