@@ -6,9 +6,10 @@
  *   (release it with ek_vor4_file_close) or from ek_vor4_load_memory (release it with
  *   ek_vor4_free_memory). A property handle (TekVor4Property*) belongs to its document and is
  *   never released by the caller; it stays valid while its property and its document live.
- * - Narrow strings are text in the ANSI code page (Windows-1251 where the system has none);
- *   wide strings are wchar_t text. Functions ending in _w take or deliver wide text; text is
- *   delivered through a string adapter of ekx_basic (ek_string_adp_create).
+ * - Narrow strings are text in the host's narrow encoding: the ANSI code page on Windows; on Linux
+ *   UTF-8, or Windows-1251 when the environment says EKX_NARROW_ENCODING=windows-1251. Wide
+ *   strings are wchar_t text and lose nothing. Functions ending in _w take or deliver wide text;
+ *   text is delivered through a string adapter of ekx_basic (ek_string_adp_create).
  * - Functions ending in _64 take and give 64-bit counts and positions. Their 32-bit twins widen
  *   counts and positions without sign (strides keep their sign) and return the low 32 bits.
  * - Failure shows only as the result: null, false, -1, a result code or the value given in the
