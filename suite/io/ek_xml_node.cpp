@@ -30,9 +30,15 @@ const char* find_value(Tek_xml_node* node, const Key* key) {
     return value_text(node, k.c_str());
 }
 
-// Appends <key>text</key> under the node; false when the key is not an element name.
+// Whether the name may be added under the node: a valid name that the document can save.
+bool name_ok(const Tek_xml_node* node, const char* name_utf8) {
+    return ek::xml::writable_name(name_utf8, node->doc->encoding);
+}
+
+// Appends <key>text</key> under the node; false when the key is not an element name that the
+// document can save.
 bool add_value(Tek_xml_node* node, const char* key_utf8, const char* text_utf8) {
-    if (!ek::xml::valid_name(key_utf8)) return false;
+    if (!name_ok(node, key_utf8)) return false;
     pugi::xml_node child = node->node.append_child(key_utf8);
     if (!child) return false;
     if (*text_utf8 && !child.append_child(pugi::node_pcdata).set_value(text_utf8)) {
@@ -116,7 +122,7 @@ Tek_xml_node* ek_xnode_get_node_w(Tek_xml_node* node, const wchar_t* name) {
     if (!node || !name) return nullptr;
     try {
         const Utf8Key k(name);
-        return ek::xml::make_handle(node->child_named(k.c_str()));
+        return ek::xml::make_handle(node->child_named(k.c_str()), node->doc);
     } catch (...) {
         return nullptr;
     }
@@ -142,7 +148,7 @@ Tek_xml_node* ek_xnode_get_node_by_no(Tek_xml_node* node, int index) {
         if (!child) return nullptr;
         node->last_child = child;
         node->last_index = index;
-        return ek::xml::make_handle(child);
+        return ek::xml::make_handle(child, node->doc);
     } catch (...) {
         return nullptr;
     }
@@ -152,8 +158,8 @@ Tek_xml_node* ek_xnode_set_node_w(Tek_xml_node* node, const wchar_t* name) {
     if (!node || !name) return nullptr;
     try {
         const Utf8Key k(name);
-        if (!ek::xml::valid_name(k.c_str())) return nullptr;
-        return ek::xml::make_handle(node->node.append_child(k.c_str()));
+        if (!name_ok(node, k.c_str())) return nullptr;
+        return ek::xml::make_handle(node->node.append_child(k.c_str()), node->doc);
     } catch (...) {
         return nullptr;
     }
