@@ -146,6 +146,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ek_vor4_file_close(h);
 
     std::error_code ec;
-    for (const std::wstring& f : data_files) std::filesystem::remove(f, ec);
+    for (const std::wstring& f : data_files) std::filesystem::remove(ek::fuzz::os_path(f), ec);
     return 0;
 }

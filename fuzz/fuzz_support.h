@@ -31,8 +31,34 @@ inline const std::filesystem::path& work_folder() {
 
 inline std::wstring work_file(const std::string& name) { return (work_folder() / name).wstring(); }
 
+// The UTF-8 form in which the library hands a wide path to the system (the standard library
+// would convert through the C locale, which holds only ASCII).
+inline std::string os_path(const std::wstring& path) {
+    std::string out;
+    for (wchar_t w : path) {
+        auto c = static_cast<uint32_t>(w);
+        if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 inline void write_file(const std::wstring& path, const uint8_t* data, size_t size) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(os_path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 

@@ -85,7 +85,7 @@ std::string first_data_file(const fs::path& doc) {
     ek_vor4_prop_get_prop_file_name_w(h, 0, a);
     ek_string_adp_destroy(a);
     ek_vor4_file_close(h);
-    return file.empty() ? std::string() : read_all(file);
+    return file.empty() ? std::string() : read_all(ek::fuzz::os_path(file));
 }
 
 // XML files written through the service: nesting, every value type, text the code page lacks.

@@ -1,5 +1,7 @@
-// Element names are taken only when the document can save them: an XML name whose every
-// character the document's encoding holds (a name cannot fall back on a character reference).
+// A tree holds only what its document can save and load again. Element names are taken only
+// when the document can save them: an XML name whose every character the document's encoding
+// holds (a name cannot fall back on a character reference). Text that a file gives as a
+// reference to no character becomes U+FFFD, so that saving it cannot make an unreadable file.
 #include "ek_text.h"
 #include "xml_test_support.h"
 
@@ -117,6 +119,45 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
         ASSERT_TRUE(ek_xml_load_from_file_w(again.get(), dir.file("out.xml").c_str()));
         Node root2 = root_of(again.get());
         EXPECT_TRUE(Node(ek_xnode_get_node_w(root2.get(), row.name))) << bytes;
+    }
+}
+
+std::string utf32le(const std::u32string& text) {
+    std::string out("\xFF\xFE\0\0", 4);
+    for (char32_t c : text)
+        for (int k = 0; k < 4; ++k) out.push_back(static_cast<char>((c >> (8 * k)) & 0xFF));
+    return out;
+}
+
+// Found by fuzzing: a reference to a surrogate loaded fine but was saved as bytes that are not
+// UTF-8, and the saved document no longer loaded.
+TEST(XmlNames, ReferencesToNoCharacterLoadAndSaveAsReplacementCharacters) {
+    const struct {
+        const char* label;
+        std::string file;
+        const wchar_t* value;  // of the key "a", element or attribute
+    } rows[] = {
+        {"surrogate", "<R><a>x&#xD800;y</a></R>", L"x\uFFFDy"},
+        {"low surrogate, decimal", "<R><a>&#56320;</a></R>", L"\uFFFD"},
+        {"past U+10FFFF", "<R><a>&#x110000;z</a></R>", L"\uFFFDz"},
+        {"in an attribute", "<R a=\"&#xDBFF;&#xDFFF;\"/>", L"\uFFFD\uFFFD"},
+        {"in a UTF-32 file", utf32le(U"<R><a>\x110000</a></R>"), L"\uFFFD"},
+        {"highest code point", "<R><a>&#x10FFFF;</a></R>", L"\U0010FFFF"},
+        {"ordinary references", "<R><a>&#xE9;&#x6570;</a></R>", L"é数"},
+    };
+    TempDir dir;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        Doc doc = load_text(dir, row.file);
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(wstr_value(root_of(doc.get()).get(), L"a"), row.value);
+        for (const wchar_t* encoding : {L"Windows-1251", L"UTF-8"}) {
+            ek_xml_set_encoding_w(doc.get(), encoding);
+            ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("saved.xml").c_str()));
+            Doc again = new_doc();
+            ASSERT_TRUE(ek_xml_load_from_file_w(again.get(), dir.file("saved.xml").c_str())) << ek::text::to_utf8(encoding);
+            EXPECT_EQ(wstr_value(root_of(again.get()).get(), L"a"), row.value) << ek::text::to_utf8(encoding);
+        }
     }
 }
 
