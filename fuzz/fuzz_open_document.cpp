@@ -19,17 +19,24 @@ constexpr unsigned k_max_props = 32;
 constexpr long long k_max_stat_cells = 1 << 16;  // statistics read the whole data file
 
 void walk_geometry(TekVor4* h) {
-    volatile double sum = ek_vor4_get_x0(h) + ek_vor4_get_y0(h) + ek_vor4_get_z0(h) + ek_vor4_get_dx(h) +
-                          ek_vor4_get_dy(h) + ek_vor4_get_dz(h) + ek_vor4_get_azimuth(h);
-    (void)sum;
+    using ek::fuzz::use;
+    for (double (*get)(TekVor4*) : {ek_vor4_get_x0, ek_vor4_get_y0, ek_vor4_get_z0, ek_vor4_get_dx, ek_vor4_get_dy,
+                                    ek_vor4_get_dz, ek_vor4_get_azimuth})
+        use(get(h));
+    for (unsigned int (*get)(TekVor4*) : {ek_vor4_get_pic, ek_vor4_get_prf, ek_vor4_get_picz, ek_vor4_get_object_count})
+        use(get(h));
+    for (long long (*get)(TekVor4*) : {ek_vor4_get_pic_64, ek_vor4_get_prf_64, ek_vor4_get_picz_64,
+                                       ek_vor4_get_object_count_64})
+        use(get(h));
+    for (int (*get)(TekVor4*) : {ek_vor4_get_maskpropindex, ek_vor4_get_xpropindex, ek_vor4_get_ypropindex,
+                                 ek_vor4_get_zpropindex})
+        use(get(h));
+    use(ek_vor4_get_grid_type(h));
+    use(ek_vor4_get_earthplane(h));
     unsigned int dims[3];
     long long dims64[3];
     ek_vor4_get_dimensions(h, dims);
     ek_vor4_get_dimensions_64(h, dims64);
-    (void)(ek_vor4_get_grid_type(h) + ek_vor4_get_earthplane(h) + ek_vor4_get_pic(h) + ek_vor4_get_pic_64(h) +
-           ek_vor4_get_prf(h) + ek_vor4_get_prf_64(h) + ek_vor4_get_picz(h) + ek_vor4_get_picz_64(h) +
-           ek_vor4_get_object_count(h) + ek_vor4_get_object_count_64(h) + ek_vor4_get_maskpropindex(h) +
-           ek_vor4_get_xpropindex(h) + ek_vor4_get_ypropindex(h) + ek_vor4_get_zpropindex(h));
     Tek_matrix3x3 m;
     ek_vor4_get_geotransform(h, &m);
     long long column = 0, row = 0;
@@ -38,18 +45,23 @@ void walk_geometry(TekVor4* h) {
 }
 
 void walk_attributes(TekVor4* h, unsigned i) {
+    using ek::fuzz::use;
     Sink sink;
-    (void)(ek_vor4_get_prop_kind(h, i) + ek_vor4_get_prop_data_type(h, i) + ek_vor4_prop_get_temp_status(h, i) +
-           ek_vor4_prop_file_exists(h, i) + std::strlen(ek_vor4_get_prop_name(h, i)) +
-           std::strlen(ek_vor4_get_prop_caption(h, i)) + std::strlen(ek_vor4_get_prop_precision(h, i)));
+    use(ek_vor4_get_prop_kind(h, i));
+    use(ek_vor4_get_prop_data_type(h, i));
+    use(ek_vor4_prop_get_temp_status(h, i));
+    use(ek_vor4_prop_file_exists(h, i));
+    for (const char* text : {ek_vor4_get_prop_name(h, i), ek_vor4_get_prop_caption(h, i), ek_vor4_get_prop_precision(h, i)})
+        use(std::strlen(text));
     ek_vor4_get_prop_name_w(h, i, sink.get());
     ek_vor4_get_prop_caption_w(h, i, sink.get());
     ek_vor4_get_prop_precision_w(h, i, sink.get());
     ek_vor4_prop_get_prop_file_name_w(h, i, sink.get());
-    volatile double f = ek_vor4_get_func_x0(h, i) + ek_vor4_get_func_y0(h, i) + ek_vor4_get_func_z0(h, i) +
-                        ek_vor4_get_func_dx(h, i) + ek_vor4_get_func_dy(h, i) + ek_vor4_get_func_dz(h, i) +
-                        ek_vor4_get_func_lx(h, i) + ek_vor4_get_func_ly(h, i) + ek_vor4_get_func_lz(h, i);
-    (void)f;
+    for (double (*get)(TekVor4*, unsigned int) : {ek_vor4_get_func_x0, ek_vor4_get_func_y0, ek_vor4_get_func_z0,
+                                                  ek_vor4_get_func_dx, ek_vor4_get_func_dy, ek_vor4_get_func_dz})
+        use(get(h, i));
+    for (unsigned int (*get)(TekVor4*, unsigned int) : {ek_vor4_get_func_lx, ek_vor4_get_func_ly, ek_vor4_get_func_lz})
+        use(get(h, i));
     // Lookups by the property's own name and caption.
     ek_vor4_get_index_by_name(h, ek_vor4_get_prop_name(h, i));
     ek_vor4_get_index_by_caption(h, ek_vor4_get_prop_caption(h, i));
@@ -59,7 +71,8 @@ void walk_values(TekVor4Property* p) {
     Sink sink;
     unsigned int block = 0;
     const long long count = ek_vor4_prop_get_objcount_64(p);
-    (void)(ek_vor4_prop_get_objcount(p) + ek_vor4_prop_get_block_size(p, &block));
+    ek::fuzz::use(ek_vor4_prop_get_objcount(p));
+    ek::fuzz::use(ek_vor4_prop_get_block_size(p, &block));
     ek_vor4_prop_get_caption_w(p, sink.get());
 
     // A window of up to 8 values, and the same read resampled, in every type (and one past them).
@@ -82,17 +95,22 @@ void walk_values(TekVor4Property* p) {
     }
 
     auto statistics = [p] {
-        volatile double v = ek_vor4_prop_get_statistic_min(p) + ek_vor4_prop_get_statistic_max(p) +
-                            ek_vor4_prop_get_statistic_average(p) + ek_vor4_prop_get_statistic_stddev(p) +
-                            ek_vor4_prop_get_histogram_hgbndmin(p) + ek_vor4_prop_get_histogram_hgbndmax(p);
-        (void)v;
-        (void)(ek_vor4_prop_get_statistic_exist(p) + ek_vor4_prop_get_statistic_indef_count_64(p) +
-               ek_vor4_prop_get_statistic_vals_count_64(p) + ek_vor4_prop_get_statistic_indef_count(p) +
-               ek_vor4_prop_get_statistic_vals_count(p) + ek_vor4_prop_get_histogram_exist(p) +
-               ek_vor4_prop_get_histogram_hgmin(p) + ek_vor4_prop_get_histogram_hgmax(p));
-        if (const char* text = ek_vor4_prop_get_histogram_hgdiapdata(p)) (void)std::strlen(text);
+        using ek::fuzz::use;
+        for (double (*get)(TekVor4Property*) :
+             {ek_vor4_prop_get_statistic_min, ek_vor4_prop_get_statistic_max, ek_vor4_prop_get_statistic_average,
+              ek_vor4_prop_get_statistic_stddev, ek_vor4_prop_get_histogram_hgbndmin, ek_vor4_prop_get_histogram_hgbndmax})
+            use(get(p));
+        for (long long (*get)(TekVor4Property*) :
+             {ek_vor4_prop_get_statistic_indef_count_64, ek_vor4_prop_get_statistic_vals_count_64,
+              ek_vor4_prop_get_histogram_hgmin, ek_vor4_prop_get_histogram_hgmax})
+            use(get(p));
+        use(ek_vor4_prop_get_statistic_indef_count(p));
+        use(ek_vor4_prop_get_statistic_vals_count(p));
+        use(ek_vor4_prop_get_statistic_exist(p));
+        use(ek_vor4_prop_get_histogram_exist(p));
+        if (const char* text = ek_vor4_prop_get_histogram_hgdiapdata(p)) use(std::strlen(text));
         const unsigned int bins = ek_vor4_prop_get_histogram_count(p);
-        for (unsigned int bin = 0; bin <= bins && bin <= 128; ++bin) (void)ek_vor4_prop_get_histogram_value(p, bin);
+        for (unsigned int bin = 0; bin <= bins && bin <= 128; ++bin) use(ek_vor4_prop_get_histogram_value(p, bin));
     };
     statistics();  // as the file has them
     if (count >= 0 && count <= k_max_stat_cells) {

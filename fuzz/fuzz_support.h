@@ -62,6 +62,13 @@ inline void write_file(const std::wstring& path, const uint8_t* data, size_t siz
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
+// Keeps a value that is read only to be read, without arithmetic that could overflow.
+template <class T>
+void use(T value) {
+    volatile T sink = value;
+    (void)sink;
+}
+
 // Reads the input from the front; past its end every value is 0.
 class Bytes {
 public:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -31,6 +32,8 @@ struct Tek_xml_node {
     // takes one step per call. Children are only ever appended, so the cached position stays right.
     pugi::xml_node last_child;
     int last_index = -1;
+    // The text of a value read last, when it had to be joined from pieces.
+    std::string joined;
 
     // The first child element of that name, or an empty node. A metadata reader asks one node
     // for twenty or more values; an index of the children with their name hashes turns each

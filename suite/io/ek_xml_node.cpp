@@ -16,9 +16,27 @@ using ek::xml::Utf8Key;
 
 namespace {
 
+bool is_text(pugi::xml_node n) { return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata; }
+
+// The element's text: all of its own text, which a comment, an instruction, a CDATA section or
+// a child element splits into pieces that a saved file joins again. Usually one piece, used in
+// place; several are joined in the handle's scratch text.
+const char* element_text(Tek_xml_node* node, pugi::xml_node element) {
+    pugi::xml_node first = element.first_child();
+    while (first && !is_text(first)) first = first.next_sibling();
+    if (!first) return "";
+    pugi::xml_node more = first.next_sibling();
+    while (more && !is_text(more)) more = more.next_sibling();
+    if (!more) return first.value();
+    node->joined.assign(first.value());
+    for (pugi::xml_node n = more; n; n = n.next_sibling())
+        if (is_text(n)) node->joined.append(n.value());
+    return node->joined.c_str();
+}
+
 // The text of the value named key under the node, or null when it holds no such value.
 const char* value_text(Tek_xml_node* node, const char* key) {
-    if (const pugi::xml_node child = node->child_named(key)) return child.text().get();
+    if (const pugi::xml_node child = node->child_named(key)) return element_text(node, child);
     if (const pugi::xml_attribute a = node->node.attribute(key)) return a.value();
     return nullptr;
 }

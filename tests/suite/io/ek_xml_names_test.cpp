@@ -1,7 +1,8 @@
-// A tree holds only what its document can save and load again. Element names are taken only
-// when the document can save them: an XML name whose every character the document's encoding
-// holds (a name cannot fall back on a character reference). Text that a file gives as a
-// reference to no character becomes U+FFFD, so that saving it cannot make an unreadable file.
+// A tree holds only what its document can save and load again, and reads the same after. Element
+// names are taken only when the document can save them: an XML name whose every character the
+// document's encoding holds (a name cannot fall back on a character reference). Text that a file
+// gives as a reference to no character becomes U+FFFD, so that saving it cannot make an unreadable
+// file; an element's text is all of its own text, however a file splits it.
 #include "ek_text.h"
 #include "xml_test_support.h"
 
@@ -130,8 +131,9 @@ std::string utf32le(const std::u32string& text) {
 }
 
 // Caught by the round-trip check of the XML fuzz target: a reference to a surrogate loaded fine
-// but was saved as bytes that are not UTF-8, and the saved document no longer loaded.
-TEST(XmlNames, ReferencesToNoCharacterLoadAndSaveAsReplacementCharacters) {
+// but was saved as bytes that are not UTF-8, and the saved document no longer loaded; text split
+// by a comment or a CDATA section read as its first piece, and whole after a save.
+TEST(XmlNames, LoadedTextReadsTheSameBeforeAndAfterASave) {
     const struct {
         const char* label;
         std::string file;
@@ -144,6 +146,9 @@ TEST(XmlNames, ReferencesToNoCharacterLoadAndSaveAsReplacementCharacters) {
         {"in a UTF-32 file", utf32le(U"<R><a>\x110000</a></R>"), L"\uFFFD"},
         {"highest code point", "<R><a>&#x10FFFF;</a></R>", L"\U0010FFFF"},
         {"ordinary references", "<R><a>&#xE9;&#x6570;</a></R>", L"é数"},
+        {"text around a comment", "<R><a>x<!--c-->y<?pi?>z</a></R>", L"xyz"},
+        {"text and CDATA", "<R><a>A<![CDATA[&B]]></a></R>", L"A&B"},
+        {"text around an element", "<R><a>x<b>inner</b>y</a></R>", L"xy"},
     };
     TempDir dir;
     for (const auto& row : rows) {
