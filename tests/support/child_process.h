@@ -3,6 +3,7 @@
 // without fork can start the test program again with the task's name and arguments instead.
 #pragma once
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
