@@ -20,8 +20,8 @@ using ek::test::TempDir;
 // A watcher with its masks, counting the update events it announces.
 class Watched {
 public:
-    Watched(const fs::path& folder, std::initializer_list<const wchar_t*> masks)
-        : w_(ek_folder_watcher_create_w(folder.wstring().c_str())) {
+    Watched(const fs::path& dir, std::initializer_list<const wchar_t*> masks)
+        : folder(dir.string()), w_(ek_folder_watcher_create_w(dir.wstring().c_str())) {
         for (const wchar_t* m : masks) ek_folder_watcher_add_mask_w(w_, m);
         ek_event_channel_add_client(ek_folder_watcher_get_event_channel(w_), &on_event, this);
     }
@@ -34,8 +34,10 @@ public:
         ek_folder_watcher_destroy(w_);
         w_ = nullptr;
     }
+    const std::string folder;
     int updates = 0;
     int others = 0;
+    int nested = -1;  // what a dispatch from inside an announcement returned
     // Run from inside an announcement, once.
     void (*on_update)(Watched&) = nullptr;
 
@@ -122,15 +124,28 @@ TEST(FolderWatcherInotify, NothingIsDeliveredBeforeTheHostDispatches) {
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 1);
     EXPECT_EQ(w.updates, 1);
     EXPECT_FALSE(pending());
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read);  // the folder is no file of its own
+    EXPECT_EQ(ek_folder_watcher_dispatch(0), 0);
 }
 
-// Each watcher of a shared folder hears only its own files, and destroying one (even from
-// inside an announcement) leaves the others watching.
+// The system watches of this process (Linux lists them with the descriptor).
+int system_watches() {
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(ek_folder_watcher_get_wait_handle()));
+    int n = 0;
+    for (std::string line; std::getline(info, line);) n += line.rfind("inotify wd:", 0) == 0;
+    return n;
+}
+
+// Each watcher of a shared folder hears only its own files; the folder stays watched while one
+// of them is left. An announcement may destroy its watcher; a dispatch from inside one does
+// nothing and leaves the change to the next.
 TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
     TempDir dir;
+    const int watches = system_watches();
     auto a = std::make_unique<Watched>(dir.path(), std::initializer_list<const wchar_t*>{L"a.*"});
     Watched b(dir.path(), {L"b.*"});
     Watched any(dir.path(), {L"?.x", L"*.y"});
+    EXPECT_EQ(system_watches(), watches + 1) << "one system watch for the folder";
     drain();
     write(dir.path() / "a.x", "x");
     write(dir.path() / "b.y", "x");
@@ -140,13 +155,24 @@ TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
     EXPECT_EQ(any.updates, 1);
 
     b.on_update = [](Watched& self) { self.destroy(); };
+    any.on_update = [](Watched& self) {
+        write(fs::path(self.folder) / "a.y", "x");
+        self.nested = ek_folder_watcher_dispatch(0);
+    };
     write(dir.path() / "b.x", "x");
     write(dir.path() / "a.x", "y");
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 3);
+    EXPECT_EQ(any.nested, 0);
+    EXPECT_EQ(a->updates, 2);
+    EXPECT_EQ(ek_folder_watcher_dispatch(0), 2) << "the change made inside the announcement";
+    EXPECT_EQ(a->updates, 3);
     a.reset();
+    EXPECT_EQ(system_watches(), watches + 1);
     write(dir.path() / "ab.y", "x");
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 1) << "the folder is still watched for the last watcher";
-    EXPECT_EQ(any.updates, 3);
+    EXPECT_EQ(any.updates, 4);
+    any.destroy();
+    EXPECT_EQ(system_watches(), watches) << "the last watcher removes the watch";
 }
 
 TEST(FolderWatcherInotify, ChangesWithinTheSettleIntervalJoinTheBurst) {
