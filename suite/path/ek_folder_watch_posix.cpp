@@ -41,9 +41,8 @@ intptr_t wait_handle() { return instance(); }
 
 long add_watch(const std::wstring& folder) {
     const int fd = instance();
-    if (fd < 0 || folder.find(L'\0') != std::wstring::npos) return -1;
-    const int wd = ::inotify_add_watch(fd, os_path(folder).c_str(), k_events | IN_ONLYDIR);
-    return wd < 0 ? -1 : wd;
+    if (fd < 0) return -1;
+    return ::inotify_add_watch(fd, os_path(folder).c_str(), k_events | IN_ONLYDIR);  // -1 on failure
 }
 
 void remove_watch(long watch) {
