@@ -104,13 +104,14 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
         SCOPED_TRACE(row.label);
         Doc doc = new_doc();
         if (row.loaded) {
-            write_bytes(dir.path() / "in.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><" +
+            write_bytes(dir.path() / "in.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><x><y/></x><" +
                                                    ek::text::to_utf8(row.name) + "/></R>");
             ek_xml_set_encoding_w(doc.get(), L"Windows-1251");
             ASSERT_TRUE(ek_xml_load_from_file_w(doc.get(), dir.file("in.xml").c_str()));
         } else {
             Node root(ek_xml_set_root_w(doc.get(), L"R"));
-            ASSERT_TRUE(ek_xnode_add_node_int(root.get(), row.name, 1));
+            Node(ek_xnode_set_node_w(Node(ek_xnode_set_node_w(root.get(), L"x")).get(), L"y"));
+            ASSERT_TRUE(ek_xnode_add_node_int(root.get(), row.name, 1));  // after a deeper branch
         }
         if (row.switch_to) ek_xml_set_encoding_w(doc.get(), row.switch_to);
         ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("out.xml").c_str()));
