@@ -104,7 +104,7 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
         SCOPED_TRACE(row.label);
         Doc doc = new_doc();
         if (row.loaded) {
-            write_bytes(dir.path() / "in.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><x><y/></x><" +
+            write_text(dir.path() / "in.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><x><y/></x><" +
                                                    ek::text::to_utf8(row.name) + "/></R>");
             ek_xml_set_encoding_w(doc.get(), L"Windows-1251");
             ASSERT_TRUE(ek_xml_load_from_file_w(doc.get(), dir.file("in.xml").c_str()));
@@ -115,7 +115,7 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
         }
         if (row.switch_to) ek_xml_set_encoding_w(doc.get(), row.switch_to);
         ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("out.xml").c_str()));
-        const std::string bytes = read_bytes(dir.path() / "out.xml");
+        const std::string bytes = read_text(dir.path() / "out.xml");
         EXPECT_NE(bytes.find(std::string("encoding=\"") + row.declared + "\""), std::string::npos) << bytes;
         Doc again = new_doc();
         ASSERT_TRUE(ek_xml_load_from_file_w(again.get(), dir.file("out.xml").c_str()));
