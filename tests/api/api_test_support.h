@@ -1,13 +1,8 @@
-// Helpers of the exported-interface tests: a host's string adapter that keeps what it is fed, a
-// property that logs every data call that reaches it, a document that hands that property out for
-// any index (so that a test sees whether the exported layer checked the index itself), and a
-// sample document on disk.
+// Helpers of the exported-interface tests: a host's string adapter, a property that logs the data
+// calls reaching it, a document that hands it out for any index, and a sample document on disk.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "ekx_file_vor4.h"
 #include "support/document_fixture.h"
@@ -16,21 +11,22 @@
 
 namespace ek::test {
 
+// Results of several calls side by side, so that one comparison shows which differ. The calls are
+// evaluated in no fixed order: one whose result depends on another's side effect is made first.
+template <class... T>
+std::vector<double> values(T... v) {
+    return {static_cast<double>(v)...};
+}
+
 // The last text fed, prefixed by its form: "c:" narrow, "w:" wide (ASCII kept), "" nothing.
 struct Captured {
     std::string text;
     std::wstring wide;
     int feeds = 0;
-    Tek_string_adapter* adapter = ek_string_adp_create(
-        [](const char* t, void* self) {
-            auto& c = *static_cast<Captured*>(self);
-            c.text = std::string("c:") + t, ++c.feeds;
-        },
-        [](const wchar_t* t, void* self) {
-            auto& c = *static_cast<Captured*>(self);
-            c.wide = t, c.text = "w:" + std::string(c.wide.begin(), c.wide.end()), ++c.feeds;
-        },
-        this);
+    static Captured& fed(void* self) { return ++static_cast<Captured*>(self)->feeds, *static_cast<Captured*>(self); }
+    void take(const wchar_t* t) { wide = t, text = "w:" + std::string(wide.begin(), wide.end()); }
+    Tek_string_adapter* adapter = ek_string_adp_create([](const char* t, void* c) { fed(c).text = std::string("c:") + t; },
+                                                       [](const wchar_t* t, void* c) { fed(c).take(t); }, this);
     Captured() = default;
     Captured(const Captured&) = delete;
     ~Captured() { ek_string_adp_destroy(adapter); }
@@ -70,8 +66,6 @@ public:
         return rec("write3d", src, a, b, c, d, e, f, t, g, h, i);
     }
     bool getValueByte(ll i, unsigned char& out) override { return out = 200, rec("getByte", nullptr, i), true; }
-    bool getValueDouble(ll i, double& out) override { return out = -1.25, rec("getDouble", nullptr, i), true; }
-    void setValueByte(ll i, unsigned char v) override { rec("setByte", nullptr, i, v); }
     void setValueNull(ll i) override { rec("setNull", nullptr, i); }
     ll getDfValsCount() const override { return valid; }
     ll getDfIndefCount() const override { return missing; }

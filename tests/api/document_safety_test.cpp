@@ -1,18 +1,14 @@
 // A document against hostile names, write-protected files, other processes and crashes: what the
 // metadata names must always exist whole, and nothing outside the document's folder is touched.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <random>
 #include <set>
 #include <thread>
 
-#include "ekx_file_vor4.h"
+#include "api/api_test_support.h"
 #include "filesystem/fileio.h"
 #include "filesystem/fileio_os.h"
 #include "support/child_process.h"
-#include "support/document_fixture.h"
-#include "support/temp_dir.h"
 #include "vor4/vor_vocabulary.h"
 
 namespace fs = std::filesystem;
@@ -23,11 +19,7 @@ namespace {
 
 constexpr unsigned char dtSingle = 0, dtByte = 1, dtBitmask = 3, dtDouble = 4;
 
-std::set<std::string> listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::recursive_directory_iterator(folder)) names.insert(e.path().string());
-    return names;
-}
+std::set<fs::path> listing(const fs::path& folder) { return {fs::recursive_directory_iterator(folder), {}}; }
 
 // A 2D document of nx × ny cells with one single property "A".
 TekVor4* make_document(const fs::path& path, unsigned nx = 8, unsigned ny = 4) {
@@ -54,11 +46,10 @@ TEST_F(DocumentSafety, NamesThatLeaveTheFolderAreRefusedAndNeverReached) {
     TekVor4* h = make_document(doc);
     const auto before = listing(dir.path());
     for (const std::wstring name : {L"sub/../../escaped", L"..\\up", L"a/b", L"../other/doc.A"}) {
-        SCOPED_TRACE(fs::path(name).string());
-        EXPECT_EQ(ek_vor4_prop_add_w(h, name.c_str(), 0, dtSingle, true), nullptr);
-        EXPECT_EQ(ek_vor4_prop_add(h, fs::path(name).string().c_str(), 0, dtSingle, true), nullptr);
-        EXPECT_EQ(ek_vor4_get_prop_count(h), 1u);
+        EXPECT_EQ(ek_vor4_prop_add_w(h, name.c_str(), 0, dtSingle, true), nullptr) << fs::path(name);
+        EXPECT_EQ(ek_vor4_prop_add(h, fs::path(name).string().c_str(), 0, dtSingle, true), nullptr) << fs::path(name);
     }
+    EXPECT_EQ(ek_vor4_get_prop_count(h), 1u);
     ek_vor4_file_close(h);
     EXPECT_EQ(listing(dir.path()), before) << "nothing was created";
     EXPECT_FALSE(fs::exists(dir.path().parent_path() / "escaped.property"));
@@ -74,10 +65,9 @@ TEST_F(DocumentSafety, NamesThatLeaveTheFolderAreRefusedAndNeverReached) {
                          "../other/doc.A</PropName><DataType>dtSingle</DataType></TGrDocProp></Properties></TGrDoc>");
     h = ek_vor4_file_open_w(received.wstring().c_str(), false);
     ASSERT_EQ(ek_vor4_get_prop_count(h), 1u) << "the entry stays listed";
-    TekVor4Property* p = ek_vor4_prop_open(h, 0);
     float values[4] = {1, 2, 3, 4};
-    EXPECT_EQ(ek_vor4_prop_read_64(p, 0, 4, values, 4, dtSingle, 1), 2);
-    EXPECT_EQ(ek_vor4_prop_write_64(p, 0, values, 4, dtSingle, 1), 2);
+    EXPECT_EQ(ek_vor4_prop_read_64(ek_vor4_prop_open(h, 0), 0, 4, values, 4, dtSingle, 1), 2);
+    EXPECT_EQ(ek_vor4_prop_write_64(ek_vor4_prop_open(h, 0), 0, values, 4, dtSingle, 1), 2);
     EXPECT_FALSE(ek_vor4_prop_file_exists(h, 0));
     ek_vor4_file_close(h);
     EXPECT_TRUE(ek_vor4_delete_files(received.wstring().c_str()));
@@ -85,11 +75,10 @@ TEST_F(DocumentSafety, NamesThatLeaveTheFolderAreRefusedAndNeverReached) {
 }
 
 TEST_F(DocumentSafety, WriteProtectedFilesAreNeitherReplacedNorRemoved) {
-    ek_vor4_file_close(make_document(doc));
+    const fs::path source = dir.path() / "src.xml";
+    ek_vor4_file_close(make_document(doc)), ek_vor4_file_close(make_document(source, 2, 2));
     const std::string metaBytes = read_file(doc), dataBytes = read_file(data);
     for (const fs::path& f : {doc, data}) fs::permissions(f, fs::perms::owner_read | fs::perms::group_read);
-    const fs::path source = dir.path() / "src.xml";
-    ek_vor4_file_close(make_document(source, 2, 2));
     EXPECT_EQ(ek_vor4_file_open_w(wdoc.c_str(), false), nullptr) << "no writer on a read-only file";
     TekVor4* reader = ek_vor4_file_open_w(wdoc.c_str(), true);
     EXPECT_NE(reader, nullptr);
@@ -112,8 +101,7 @@ TEST_F(DocumentSafety, WriteProtectedFilesAreNeitherReplacedNorRemoved) {
 int hold_writer(const std::vector<std::wstring>& args) {
     TekVor4* h = ek_vor4_file_open_w(args[0].c_str(), false);
     if (!h) return 3;
-    write_file(fs::path(args[1]), "ready");
-    wait_for(fs::path(args[2]));
+    write_file(fs::path(args[1]), "ready"), wait_for(fs::path(args[2]));
     ek_vor4_prop_add_w(h, L"FromChild", 0, dtByte, false);
     return ek_vor4_file_close(h), 0;
 }
@@ -127,8 +115,7 @@ TEST_F(DocumentSafety, OneWriterAcrossProcessesReadersStillOpen) {
     EXPECT_FALSE(ek_vor4_delete_files(wdoc.c_str()));
     TekVor4* reader = ek_vor4_file_open_w(wdoc.c_str(), true);
     EXPECT_EQ(ek_vor4_get_prop_count(reader), 1u) << "a reader opens";
-    ek_vor4_file_close(reader);
-    write_file(done, "done");
+    ek_vor4_file_close(reader), write_file(done, "done");
     EXPECT_EQ(child.wait(), 0);
     TekVor4* writer = ek_vor4_file_open_w(wdoc.c_str(), false);
     EXPECT_NE(writer, nullptr) << "the claim ends with its process's document";
@@ -156,8 +143,7 @@ long long g_room = 0;
 ssize_t filling_write(int fd, const void* data, size_t n, off_t offset) {
     if (g_room <= 0) return errno = ENOSPC, -1;
     const size_t piece = n < size_t(g_room) ? n : size_t(g_room);
-    g_room -= static_cast<long long>(piece);
-    return ::pwrite(fd, data, piece, offset);
+    return g_room -= static_cast<long long>(piece), ::pwrite(fd, data, piece, offset);
 }
 
 TEST_F(DocumentSafety, AFailedCreationLeavesNoPartialDataFile) {

@@ -82,26 +82,19 @@ TEST_F(ApiBlockReads, RunsAndWindowsOfSeveralProperties) {
     ASSERT_EQ(ek_vor4_read(h, 3, 1, doubles.data(), 1, 4, 2, nullptr, 0, 0), 0) << "blocks of 8-byte values";
     EXPECT_EQ(doubles, (std::vector<double>{3, 103}));
 
-    // Windows: the 4 x 3 grid decimated to 2 x 2 (columns 0 and 2, rows 0 and 1), blocks one after
-    // the other by default; then the row pitch 3 gives blocks of 3 x 2.
-    int list[2] = {1, 0}, twice[2] = {3, 3};
+    // Windows: the 4 x 3 grid decimated to 2 x 2 (columns 0 and 2, rows 0 and 1) in blocks one after
+    // the other; a 2 x 2 x 2 cube twice with slice pitch 5, so blocks of 10.
     std::vector<int> dst(12, X);
     ASSERT_EQ(ek_vor4_read2d(h, 0, 0, 4, 3, dst.data(), 2, 2, 2, 3, nullptr, 0, 0, 0), 0);
     EXPECT_EQ(dst, (std::vector<int>{0, 2, 4, 6, 100, 102, 104, 106, 200, 202, 204, 206}));
-    dst.assign(12, X);
-    ASSERT_EQ(ek_vor4_read2d(h, 1, 1, 2, 2, dst.data(), 2, 2, 2, 2, list, 0, 3, 0), 0);
-    EXPECT_EQ(dst, (std::vector<int>{105, 106, X, 109, 110, X, 5, 6, X, 9, 10, X}));
     const long long dims[3] = {2, 2, 2};
     const int values[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+    int twice[2] = {3, 3};
     ek_vor4_set_grid_type(h, 5), ek_vor4_set_dimensions_64(h, dims);
     ASSERT_EQ(ek_vor4_prop_write3d(ek_vor4_prop_add(h, "Cube", 0, 2, false), 0, 0, 0, values, 2, 2, 2, 2, 1, 2, 4), 0);
     std::vector<int> cubes(20, X);
-    ASSERT_EQ(ek_vor4_read3d(h, 0, 0, 0, 2, 2, 2, cubes.data(), 2, 2, 2, 2, 2, twice, 0, 0, 0, 0), 0);
-    EXPECT_EQ(cubes, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 5, 6, 7, X, X, X, X}));
-    cubes.assign(20, X);
     ASSERT_EQ(ek_vor4_read3d(h, 0, 0, 0, 2, 2, 2, cubes.data(), 2, 2, 2, 2, 2, twice, 0, 0, 5, 0), 0);
-    EXPECT_EQ(cubes, (std::vector<int>{0, 1, 2, 3, X, 4, 5, 6, 7, X, 0, 1, 2, 3, X, 4, 5, 6, 7, X}))
-        << "slice pitch 5, block pitch 10";
+    EXPECT_EQ(cubes, (std::vector<int>{0, 1, 2, 3, X, 4, 5, 6, 7, X, 0, 1, 2, 3, X, 4, 5, 6, 7, X}));
 }
 
 }  // namespace
