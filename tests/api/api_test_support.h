@@ -11,10 +11,8 @@
 
 namespace ek::test {
 
-// Results of several calls side by side, so that one comparison shows which differ. The calls are
-// evaluated in no fixed order: one whose result depends on another's side effect is made first.
-template <class... T>
-std::vector<double> values(T... v) {
+// Results side by side, so that one comparison shows which differ (arguments: in no fixed order).
+template <class... T> std::vector<double> values(T... v) {
     return {static_cast<double>(v)...};
 }
 
@@ -34,8 +32,7 @@ struct Captured {
 
 // Logs every data call as "op arg arg ...", with "buf" for the data pointer when it is `buffer`,
 // and answers with `result` and the values of its fields. It is never given a data file.
-class RecordingProperty : public TekVor4PropertyImpl {
-public:
+struct RecordingProperty : TekVor4PropertyImpl {
     using ll = long long;
     RecordingProperty() : TekVor4PropertyImpl(std::wstring(L"/nonexistent-ekx-folder/recording.property"), true) {}
     std::vector<std::string> log;
@@ -43,8 +40,7 @@ public:
     int result = 0;
     ll valid = 0, missing = 0, bins = 0;
 
-    template <class... A>
-    int rec(const char* op, const void* data, A... args) {
+    template <class... A> int rec(const char* op, const void* data, A... args) {
         std::string call = op;
         for (ll v : {static_cast<ll>(args)...}) (call += ' ') += std::to_string(v);
         log.push_back(data ? call + (data == buffer ? " buf" : " other") : call);
@@ -66,15 +62,13 @@ public:
         return rec("write3d", src, a, b, c, d, e, f, t, g, h, i);
     }
     bool getValueByte(ll i, unsigned char& out) override { return out = 200, rec("getByte", nullptr, i), true; }
-    void setValueNull(ll i) override { rec("setNull", nullptr, i); }
     ll getDfValsCount() const override { return valid; }
     ll getDfIndefCount() const override { return missing; }
     ll getHgCount() const override { return bins; }
 };
 
 // Reports `count` properties and hands out `handout` for every index.
-class ProbeDocument : public TekVor4Impl {
-public:
+struct ProbeDocument : TekVor4Impl {
     unsigned int count = 2;
     TekVor4Property* handout = nullptr;
     int fetched = 0;
@@ -85,8 +79,7 @@ public:
 // doc.xml: a 4 x 3 grid with origin x 1000, cell height 2.5 and azimuth 30, and properties that
 // hold 100k + i at object i: P0 (kind 1, single, with a caption), P1 (kind 7, integer, written as
 // a window) and P2 (kind 0, double).
-class SampleDocument : public ::testing::Test {
-protected:
+struct SampleDocument : ::testing::Test {
     void SetUp() override {
         const long long dims[3] = {4, 3, 1};
         ek_vor4_set_grid_type(h, 3), ek_vor4_set_dimensions_64(h, dims), ek_vor4_set_x0(h, 1000);

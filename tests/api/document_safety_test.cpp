@@ -12,8 +12,7 @@
 #include "vor4/vor_vocabulary.h"
 
 namespace fs = std::filesystem;
-using ek::test::read_file;
-using ek::test::write_file;
+using ek::test::read_file, ek::test::write_file;
 
 namespace {
 
@@ -34,8 +33,7 @@ bool wait_for(const fs::path& marker) {
     return fs::exists(marker);
 }
 
-class DocumentSafety : public ::testing::Test {
-protected:
+struct DocumentSafety : ::testing::Test {
     ek::test::TempDir dir;
     const fs::path doc = dir.path() / "doc.xml", data = dir.path() / "doc.A.property";
     const std::wstring wdoc = doc.wstring();
@@ -182,12 +180,9 @@ TEST_F(DocumentSafety, KilledAtAnyInstantTheDocumentStaysWhole) {
     std::mt19937 rng(20261205);
     int checked = 0;
     for (int kill = 0; kill < 200; ++kill) {
-        {
-            ek::test::Child child(&edit_forever, {wdoc, std::to_wstring(rng())});
-            ASSERT_TRUE(child.started());
-            std::this_thread::sleep_for(std::chrono::microseconds(rng() % 12000));
-            child.kill();
-        }
+        ek::test::Child child(&edit_forever, {wdoc, std::to_wstring(rng())});
+        ASSERT_TRUE(child.started());
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 12000)), child.kill();
         SCOPED_TRACE("after kill " + std::to_string(kill));
         if (!fs::exists(doc)) continue;  // killed before the first save
         TekVor4* h = ek_vor4_file_open_w(wdoc.c_str(), false);

@@ -7,8 +7,7 @@
 namespace {
 
 // A 5 x 4 grid at (100, 200) with cells of 10 x 20.
-class ApiSpatial : public ::testing::Test {
-protected:
+struct ApiSpatial : ::testing::Test {
     void SetUp() override {
         const long long sizes[3] = {5, 4, 1};
         doc.setGridType(3), doc.setDimensions64(sizes), doc.setX0(100), doc.setY0(200), doc.setDX(10), doc.setDY(20);
@@ -82,9 +81,9 @@ TEST_F(ApiBlockReads, RunsAndWindowsOfSeveralProperties) {
     ASSERT_EQ(ek_vor4_read(h, 3, 1, doubles.data(), 1, 4, 2, nullptr, 0, 0), 0) << "blocks of 8-byte values";
     EXPECT_EQ(doubles, (std::vector<double>{3, 103}));
 
-    // Windows: the 4 x 3 grid decimated to 2 x 2 (columns 0 and 2, rows 0 and 1) in blocks one after
-    // the other; a 2 x 2 x 2 cube twice with slice pitch 5, so blocks of 10.
-    std::vector<int> dst(12, X);
+    // A window: the 4 x 3 grid decimated to 2 x 2 (columns 0 and 2, rows 0 and 1), blocks one after
+    // the other by default; a cube twice with slice pitch 5, so blocks of 10.
+    std::vector<int> dst(12, X), cubes(20, X);
     ASSERT_EQ(ek_vor4_read2d(h, 0, 0, 4, 3, dst.data(), 2, 2, 2, 3, nullptr, 0, 0, 0), 0);
     EXPECT_EQ(dst, (std::vector<int>{0, 2, 4, 6, 100, 102, 104, 106, 200, 202, 204, 206}));
     const long long dims[3] = {2, 2, 2};
@@ -92,7 +91,6 @@ TEST_F(ApiBlockReads, RunsAndWindowsOfSeveralProperties) {
     int twice[2] = {3, 3};
     ek_vor4_set_grid_type(h, 5), ek_vor4_set_dimensions_64(h, dims);
     ASSERT_EQ(ek_vor4_prop_write3d(ek_vor4_prop_add(h, "Cube", 0, 2, false), 0, 0, 0, values, 2, 2, 2, 2, 1, 2, 4), 0);
-    std::vector<int> cubes(20, X);
     ASSERT_EQ(ek_vor4_read3d(h, 0, 0, 0, 2, 2, 2, cubes.data(), 2, 2, 2, 2, 2, twice, 0, 0, 5, 0), 0);
     EXPECT_EQ(cubes, (std::vector<int>{0, 1, 2, 3, X, 4, 5, 6, 7, X, 0, 1, 2, 3, X, 4, 5, 6, 7, X}));
 }

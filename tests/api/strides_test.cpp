@@ -1,6 +1,5 @@
-// Strides through a real document (how each exported function passes them on is boundary_test's):
-// a backwards block write of a loaded document undone and redone, a backwards read, overflowing
-// strides refused; and an object count below zero read from a metadata file.
+// Strides through a real document (how each exported function passes them on is boundary_test's),
+// and an object count below zero read from a metadata file.
 #include <climits>
 #include <cstring>
 
@@ -9,12 +8,10 @@
 
 namespace {
 
-using ek::test::values;
 constexpr unsigned char dtI = 2;
 
 // The sample's P1 holds the integers 100 ... 111 over 4 x 3 cells.
-class ApiStrides : public ek::test::SampleDocument {
-protected:
+struct ApiStrides : ek::test::SampleDocument {
     std::vector<int> ints() const {
         const std::string bytes = ek::test::read_file(file("doc.P1.property"));
         std::vector<int> v(bytes.size() / 4);
@@ -38,10 +35,10 @@ TEST_F(ApiStrides, BackwardsTransfersOfALoadedDocument) {
     EXPECT_EQ(ek_history_get_undo_count(history), 1u);
     std::vector<int> written = counting;
     std::copy(src, src + 4, written.rbegin() + 7);
-    for (const auto& [step, expected] : std::vector<std::pair<int, std::vector<int>>>{{0, written}, {-1, counting}, {1, written}}) {
+    for (const auto& [step, expected] : {std::pair<int, const std::vector<int>*>{0, &written}, {-1, &counting}, {1, &written}}) {
         ASSERT_TRUE(step == 0 || (step < 0 ? ek_history_undo(history, 1) : ek_history_redo(history, 1)));
         ek_vor4_prop_close(p);
-        EXPECT_EQ(ints(), expected) << "step " << step;
+        EXPECT_EQ(ints(), *expected) << "step " << step;
     }
     std::vector<int> back(12);  // read backwards with pitches of either sign
     EXPECT_EQ(ek_vor4_prop_read2d(p, 0, 0, 4, 3, &back[11], 4, 3, dtI, -1, -4), 0);
@@ -49,28 +46,20 @@ TEST_F(ApiStrides, BackwardsTransfersOfALoadedDocument) {
     ek_vor4_free_memory(m), ek_options_set_temp_wpath(nullptr);
 }
 
-// An object count below zero in a metadata file is reported as stored, by the document and by its
-// property, and every data access fails. Codes outside their tables are kept as given.
+// An object count below zero in a metadata file is kept as stored, and every data access fails.
 TEST_F(ApiStrides, NegativeObjectCountFromTheFileIsKeptAndRefusesAccess) {
     ek_vor4_file_close(h);
     std::string text = ek::test::read_file(file("doc.xml"));
-    ASSERT_NE(text.find("<ObjCount>12<"), std::string::npos);
     ek::test::write_file(file("doc.xml"), text.replace(text.find("<ObjCount>12<"), 13, "<ObjCount>-5<"));
     h = ek_vor4_file_open_w(path.c_str(), false);
     TekVor4Property* p = ek_vor4_prop_open(h, 1);
-    std::vector<int> buf(12, 7);
-    int v = 0;
-    ek_vor4_prop_set_value_int(p, 0, 3), ek_vor4_prop_statistic_update(p);
-    EXPECT_EQ(values(ek_vor4_get_object_count_64(h), ek_vor4_prop_get_objcount_64(p),
-                     ek_vor4_prop_read_64(p, 0, 0, buf.data(), 0, dtI, 1),
-                     ek_vor4_prop_read2d(p, 0, 0, 3, 2, buf.data(), 3, 2, dtI, 0, 0),
-                     ek_vor4_prop_write(p, 0, buf.data(), 1, dtI, 1), ek_vor4_prop_get_value_int(p, 0, &v),
-                     ek_vor4_prop_get_statistic_exist(p)),
-              values(-5, -5, 4, 4, 4, false, false));
+    int v = 7;
+    EXPECT_EQ(ek::test::values(ek_vor4_get_object_count_64(h), ek_vor4_prop_get_objcount_64(p),
+                               ek_vor4_prop_read_64(p, 0, 0, &v, 0, dtI, 1), ek_vor4_prop_write(p, 0, &v, 1, dtI, 1),
+                               ek_vor4_prop_get_value_int(p, 0, &v)),
+              ek::test::values(-5, -5, 4, 4, false));
     ek_vor4_prop_close(p);
-    EXPECT_TRUE(buf == std::vector<int>(12, 7) && ints() == counting) << "nothing was read or written";
-    ek_vor4_set_prop_data_type(h, 0, 9), ek_vor4_set_gridtype(h, 250);
-    EXPECT_EQ(values(ek_vor4_get_prop_data_type(h, 0), ek_vor4_get_grid_type(h)), values(9, 250));
+    EXPECT_TRUE(v == 7 && ints() == counting) << "nothing was read or written";
 }
 
 }  // namespace

