@@ -30,8 +30,7 @@ struct Captured {
     ~Captured() { ek_string_adp_destroy(adapter); }
 };
 
-// Logs every data call as "op arg arg ...", with "buf" for the data pointer when it is `buffer`,
-// and answers with `result` and the values of its fields. It is never given a data file.
+// Logs each data call as "op arg arg ... buf" (buf: the data pointer is `buffer`); has no data file.
 struct RecordingProperty : TekVor4PropertyImpl {
     using ll = long long;
     RecordingProperty() : TekVor4PropertyImpl(std::wstring(L"/nonexistent-ekx-folder/recording.property"), true) {}
@@ -76,9 +75,8 @@ struct ProbeDocument : TekVor4Impl {
     TekVor4Property* getProperty(unsigned int) override { return ++fetched, handout; }
 };
 
-// doc.xml: a 4 x 3 grid with origin x 1000, cell height 2.5 and azimuth 30, and properties that
-// hold 100k + i at object i: P0 (kind 1, single, with a caption), P1 (kind 7, integer, written as
-// a window) and P2 (kind 0, double).
+// doc.xml: a 4 x 3 grid (origin x 1000, cell height 2.5, azimuth 30) whose properties hold 100k + i
+// at object i: P0 (kind 1, single, with a caption), P1 (kind 7, integer, written as a window), P2 (double).
 struct SampleDocument : ::testing::Test {
     void SetUp() override {
         const long long dims[3] = {4, 3, 1};

@@ -97,6 +97,8 @@ TEST_F(ApiDocuments, CopyCarriesEverythingAndRefusesWhatWouldLoseData) {
         EXPECT_EQ(read_file(file("dst." + p + ".property")), read_file(file("doc." + p + ".property"))) << p;
     EXPECT_TRUE(ek_vor4_delete_files(dst.c_str()));
     EXPECT_TRUE(ek_vor4_get_prop_count(h) == 3 && fs::exists(file("doc.P1.property"))) << "the source keeps its files";
+    ek::test::write_file(file("plain.xml"), "plain text");
+    EXPECT_TRUE(ek_vor4_copy_files(path.c_str(), dir.file("plain.xml").c_str(), true)) << "over a file that is no document";
 }
 
 TEST_F(ApiDocuments, UniqueNamesDataFilesAndIndexReads) {
