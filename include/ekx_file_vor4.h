@@ -6,9 +6,10 @@
  *   (release it with ek_vor4_file_close) or from ek_vor4_load_memory (release it with
  *   ek_vor4_free_memory). A property handle (TekVor4Property*) belongs to its document and is
  *   never released by the caller; it stays valid while its property and its document live.
- * - Narrow strings are text in the ANSI code page (Windows-1251 where the system has none);
- *   wide strings are wchar_t text. Functions ending in _w take or deliver wide text; text is
- *   delivered through a string adapter of ekx_basic (ek_string_adp_create).
+ * - Narrow strings are text in the host's narrow encoding: the ANSI code page on Windows; on Linux
+ *   UTF-8, or Windows-1251 when the environment says EKX_NARROW_ENCODING=windows-1251. Wide
+ *   strings are wchar_t text and lose nothing. Functions ending in _w take or deliver wide text;
+ *   text is delivered through a string adapter of ekx_basic (ek_string_adp_create).
  * - Functions ending in _64 take and give 64-bit counts and positions. Their 32-bit twins widen
  *   counts and positions without sign (strides keep their sign) and return the low 32 bits.
  * - Failure shows only as the result: null, false, -1, a result code or the value given in the
@@ -328,8 +329,11 @@ EKX_VOR4_API int ek_vor4_read3d(TekVor4* h, unsigned int x0, unsigned int y0, un
 /* ==== Change notification ========================================================================
  * One notifier per document path (letter case ignored, no other normalisation). Subscribe to
  * its channel (ek_event_channel_add_client of ekx_basic) to receive begin-update, update and
- * end-update events for every change made through the library to that document. A handle comes
- * from ek_create_vor_notifier_w and is released with ek_destroy_vor_notifier; null is ignored. */
+ * end-update events for every change made through the library to that document. Changes that
+ * other processes make to its files (the metadata file, the data files) arrive as one such group
+ * per burst when the host calls ek_folder_watcher_dispatch of ekx_path (see ekx_path.h); so do
+ * this process's own writes, as a second announcement. A handle comes from
+ * ek_create_vor_notifier_w and is released with ek_destroy_vor_notifier; null is ignored. */
 EKX_VOR4_API Tek_vor_notifier* ek_create_vor_notifier_w(const wchar_t* path);
 EKX_VOR4_API void ek_destroy_vor_notifier(Tek_vor_notifier* notifier);
 EKX_VOR4_API Tek_event_channel* ek_vor_notifier_get_update_event_channel(Tek_vor_notifier* notifier);

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when they are missing: CLI11 and nlohmann-json for
-# the vor4 tool, GDAL (its programs and Python bindings) for the demo and the tool's round-trip test.
+# the vor4 tool, GDAL (its programs and Python bindings) for the demo and the tool's round-trip test,
+# clang with libFuzzer for the fuzz targets.
 set -euo pipefail
 need=()
 for pkg in build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
-           libcli11-dev nlohmann-json3-dev gdal-bin python3-gdal; do
+           libcli11-dev nlohmann-json3-dev gdal-bin python3-gdal clang libclang-rt-14-dev; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then
