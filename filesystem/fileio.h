@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 #include <string>
 
 namespace ek::strconv {
@@ -60,6 +61,11 @@ public:
     // Releases the mapping. Closing does it first: a mapping keeps the open file, and with it
     // the file's lock, alive.
     void unmap();
+    // Asks the system to start reading the ranges [offset, offset + n) of the mapped file (offsets
+    // ascending) that are not in its cache yet, so that a caller about to touch many scattered
+    // ranges has them read in parallel instead of one page fault at a time. Only a hint: nothing
+    // happens without a mapping or when the system cannot.
+    void prefetch(const std::vector<uint64_t>& offsets, uint64_t n) const;
 
     handle_t handle = invalid_handle;
     mutable bool end_flag = false;    // cleared by filesize and by an append-mode open

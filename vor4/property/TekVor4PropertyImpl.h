@@ -242,6 +242,11 @@ private:
     // the sources of a row's outputs, the same for every row. No plan when the file cannot be
     // mapped or the rows are not resampled.
     void planRows(long long first, long long end, long long count, long long dstCount);
+    // Hints that values [start, start + n) of the next `rows` rows, whose starts nextRow() gives
+    // in ascending order, are about to be read: a window read that follows a row plan names its
+    // rows up front, so that a cold file is read in parallel, not row by row.
+    template <class NextRow>
+    void prefetchRows(long long rows, long long n, NextRow nextRow) const;
     // The converting and resampling part of readRawData (data file already prepared).
     int readConverted(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
                       long long stride);
