@@ -123,7 +123,8 @@ TEST_F(PropertyUndo, SingleValuesAndNullsAreUndoneToWhatWasThere) {
     ASSERT_TRUE(ek_history_redo(history(), 6));
     ASSERT_TRUE(d->getValueDouble(4, x) && x == 1.0);
 
-    const struct { const wchar_t* name; double old; } rows[] = {{L"S", NAN}, {L"Y", 9}, {L"I", 7}, {L"M", 1}, {L"D", -2.5}};
+    const struct { const wchar_t* name; double old; } rows[] = {
+        {L"S", NAN}, {L"Y", 9}, {L"I", 7}, {L"M", 1}, {L"D", -2.5}};
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message() << char(r.name[0]));
         if (!std::isnan(r.old)) doc->own(r.name)->setValueDouble(5, r.old);  // S stays null: null after undo
@@ -139,37 +140,35 @@ TEST_F(PropertyUndo, SingleValuesAndNullsAreUndoneToWhatWasThere) {
     EXPECT_EQ(items(), before) << "no value type for an unknown data type: nothing recorded";
 }
 
+// Caption, precision, kind, data type and name, through both text widths where they have them;
+// every change changes the property's state.
 TEST_F(PropertyUndo, MetadataChangesAreUndoneOneAnnouncementPerStep) {
     using P = TekVor4Property*;
-    const struct { const char* name; std::function<void(P)> set; std::function<std::wstring(P)> get; std::wstring after; }
-        rows[] = {
-        {"caption", [](P p) { p->setCaption(L"\u0413\u043B"s); }, [](P p) { return p->getCaptionW(); }, L"\u0413\u043B"},
-        {"narrow caption", [](P p) { p->setCaption("Depth"s); }, [](P p) { return p->getCaptionW(); }, L"Depth"},
-        {"precision", [](P p) { p->setPrecision(L"0.00"s); }, [](P p) { return p->getPrecisionW(); }, L"0.00"},
-        {"narrow precision", [](P p) { p->setPrecision("0.0"s); }, [](P p) { return p->getPrecisionW(); }, L"0.0"},
-        {"kind", [](P p) { p->setPropKind(4); }, [](P p) { return std::to_wstring(p->getPropKind()); }, L"4"},
-        {"data type", [](P p) { p->setDataType(0); }, [](P p) { return std::to_wstring(p->getDataType()); }, L"0"},
-        {"name", [](P p) { p->setName(L"B"s); }, [](P p) { return p->getNameW(); }, L"B"},
-        {"narrow name", [](P p) { p->setName("\xD0\x9D\xD0\xBE"s); }, [](P p) { return p->getNameW(); },
-         L"\u041D\u043E"},
+    const std::function<void(P)> sets[] = {
+        [](P p) { p->setCaption(L"\u0413\u043B"s); }, [](P p) { p->setCaption("Depth"s); },
+        [](P p) { p->setPrecision(L"0.00"s); }, [](P p) { p->setPrecision("0.0"s); }, [](P p) { p->setPropKind(4); },
+        [](P p) { p->setDataType(0); }, [](P p) { p->setName(L"B"s); }, [](P p) { p->setName("\xD0\x9D\xD0\xBE"s); }};
+    const auto state = [](P p) {
+        return p->getCaptionW() + L"|" + p->getPrecisionW() + L"|" + std::to_wstring(p->getPropKind()) +
+               std::to_wstring(p->getDataType()) + L"|" + p->getNameW();
     };
     TekVor4Property* p = handle(L"I");
     Subscriber events(path);
-    std::vector<std::wstring> before;
-    for (const auto& r : rows) {
-        before.push_back(r.get(p)), r.set(p);
-        EXPECT_EQ(r.get(p), r.after) << r.name;
+    std::vector<std::wstring> states = {state(p)};
+    for (const auto& set : sets) {
+        set(p), states.push_back(state(p));
+        EXPECT_NE(states.back(), states[states.size() - 2]);
     }
-    for (size_t k = std::size(rows); k-- > 0;) {
+    EXPECT_EQ(states.back(), L"Depth|0.0|40|\u041D\u043E");
+    for (size_t k = std::size(sets); k-- > 0;) {
         ASSERT_TRUE(ek_history_undo(history(), 1));
-        EXPECT_EQ(rows[k].get(p), before[k]) << rows[k].name;
+        EXPECT_EQ(state(p), states[k]) << k;
     }
     std::string steps = "B U{} E";
     for (int k = 1; k < 16; ++k) steps += " B U{} E";
     EXPECT_EQ(events.take(), steps);
-    ASSERT_TRUE(ek_history_redo(history(), std::size(rows)));
-    EXPECT_EQ(p->getCaptionW() + p->getPrecisionW() + p->getNameW(), L"Depth0.0\u041D\u043E");
-    EXPECT_EQ(p->getPropKind() * 10 + p->getDataType(), 40);
+    ASSERT_TRUE(ek_history_redo(history(), std::size(sets)));
+    EXPECT_EQ(state(p), states.back());
     EXPECT_EQ(handle(L"\u041D\u043E"), p) << "the handle is the same object throughout";
 }
 
@@ -200,7 +199,9 @@ TEST_F(PropertyUndo, AnUndoFileOrRangeThatCannotBeReadChangesNothing) {
 
     TekVor4Property* s = handle(L"S");
     const std::vector<float> data = {1, 2, 3};
-    const auto nulls = [](const std::vector<float>& v) { return v.size() == 3 && std::isnan(v[0]) && std::isnan(v[2]); };
+    const auto nulls = [](const std::vector<float>& v) {
+        return v.size() == 3 && std::isnan(v[0]) && std::isnan(v[2]);
+    };
     ASSERT_EQ(s->write_data(0, data.data(), 3, 0, 0), 0);
     doc->own(L"S")->close();
     TekVor4Impl other;  // another document object of the same files holds the data file for writing
