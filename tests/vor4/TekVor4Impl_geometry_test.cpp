@@ -12,11 +12,11 @@ TEST(DocumentGeometry, NewObjectHoldsTheDefaultsAndSizesSetTheObjectCount) {
     TekVor4Impl d;
     EXPECT_EQ(ek::test::fields(d), (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 1, -1, -1, -1, -1}));
     EXPECT_FALSE(d.save()) << "a document without a path cannot be saved";
-    d.setSizeX(4); EXPECT_EQ(d.getNumObjects(), 4);
-    d.setSizeY(5); EXPECT_EQ(d.getNumObjects(), 20);
-    d.setSizeZ(2); EXPECT_EQ(d.getNumObjects(), 40);
-    d.setNumObjects(7);
-    EXPECT_EQ(d.getNumObjects() * 1000 + d.getSizeX() * d.getSizeY() * d.getSizeZ(), 7040) << "only the count changed";
+    std::vector<long long> counts;  // after each size, then the count alone changed
+    d.setSizeX(4), counts.push_back(d.getNumObjects()), d.setSizeY(5), counts.push_back(d.getNumObjects());
+    d.setSizeZ(2), counts.push_back(d.getNumObjects()), d.setNumObjects(7);
+    counts.push_back(d.getNumObjects() * 1000 + d.getSizeX() * d.getSizeY() * d.getSizeZ());
+    EXPECT_EQ(counts, (std::vector<long long>{4, 20, 40, 7040}));
 }
 
 // Sizes 4, 5, 6 given in both widths, in an array of exactly as many entries as the grid type

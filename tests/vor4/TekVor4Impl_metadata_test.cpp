@@ -14,15 +14,11 @@ namespace {
 using namespace std::string_literals;
 using ek::test::read_file, ek::test::write_file;
 
-// The names of the root's children, in file order.
+// The root and the keys before its property list, in file order.
 std::string keys(const std::string& xml) {
     std::string names;
-    int depth = 0;
-    for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
-        if (xml[at + 1] == '?' || (xml[at + 1] == '/' && --depth >= 0)) continue;
-        if (depth == 1) names += xml.substr(at + 1, xml.find_first_of(" />", at) - at - 1) + " ";
-        if (xml[xml.find('>', at) - 1] != '/') ++depth;
-    }
+    for (size_t at = xml.find("<TGrDoc"); at < xml.find("<Properties"); at = xml.find('<', at + 1))
+        if (xml[at + 1] != '/') names += xml.substr(at + 1, xml.find_first_of(" />", at) - at - 1) + " ";
     return names;
 }
 
@@ -62,8 +58,8 @@ TEST_F(Metadata, EachGridTypeWritesItsKeysAndOpenReadsThemBack) {
         d->setMaskPropIndex(1), d->setXPropIndex(0), d->setYPropIndex(1), d->setZPropIndex(0);
         d.reset();  // destruction saves
         const std::string xml = read_file(path),
-                          expected = "GridType ObjCount PropCount EarthPlane MaskPropIndex "s + written[type] +
-                                     "Azim1 Azim2 Azim3 Properties ";
+                          expected = "TGrDoc GridType ObjCount PropCount EarthPlane MaskPropIndex "s + written[type] +
+                                     "Azim1 Azim2 Azim3 ";
         EXPECT_EQ(keys(xml), expected);
         for (const auto& [key, value] : values)
             EXPECT_TRUE(expected.find(" " + key + " ") == std::string::npos ||
@@ -137,8 +133,7 @@ TEST_F(Metadata, AssignCopiesTheDescriptionAndKeepsTheMaskIndex) {
     TekVor4Impl src, dst, saved, other;
     const long long sizes[3] = {2, 3, 4};
     src.setGridType(5), src.setX0(7), src.setY0(8), src.setZ0(9), src.setDX(2), src.setDY(3), src.setDZ(4);
-    src.setAzimuth(45), src.setEarthPlane(false), src.setDimensions64(sizes), src.setNumObjects(99);
-    src.setMaskPropIndex(3);
+    src.setAzimuth(45), src.setEarthPlane(false), src.setDimensions64(sizes), src.setNumObjects(99), src.setMaskPropIndex(3);
     ASSERT_TRUE(dst.create(doc()) && dst.addProperty("Old"s, 0, 0, false));
     dst.setMaskPropIndex(0), dst.assign(&src);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "field.Old.property"));

@@ -83,14 +83,12 @@ TEST_F(PropertyUndo, StridesPickElementsAndRefusedWritesPassThroughUnrecorded) {
     ASSERT_TRUE(ek_history_undo(history(), 3));
     for (const auto& s : strided) EXPECT_EQ(read_values<int>(i, s.start, 3, 2), std::vector<int>(3, 2147483647));
     TekVor4Property* p = handle(L"S");
-    for (int k = 0; k < 10; ++k) {  // each item keeps its own values
+    for (int k = 0; k < 3; ++k) {  // overlapping ranges: each item keeps its own values
         const float v[3] = {float(k), k + 0.5f, k + 0.25f};
         ASSERT_EQ(p->write_data(k, v, 3, 0, 0), 0);
     }
-    for (int k = 9; k >= 1; --k) {
-        ASSERT_TRUE(ek_history_undo(history(), 1));
-        EXPECT_EQ(read_values<float>(p, k - 1, 1, 0), std::vector<float>{float(k - 1)}) << k;
-    }
+    ASSERT_TRUE(ek_history_undo(history(), 1));
+    EXPECT_EQ(read_values<float>(p, 2, 2, 0), (std::vector<float>{1.5f, 1.25f})) << "the values of the write before";
     EXPECT_EQ(p->write_data(30, source, 0, 0, 0), 0) << "an empty range is harmless";
     ASSERT_TRUE(ek_history_undo(history(), 1) && ek_history_redo(history(), 1));
 }
