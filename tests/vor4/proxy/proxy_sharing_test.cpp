@@ -189,7 +189,8 @@ TEST_F(Sharing, ReferencesCountOnePerHandleAndLoadAndEverythingIsReleased) {
     EXPECT_TRUE(first->ref_count() == 3 && notifier_refs() == baseCount + 1) << "one notifier reference";
     first->free(), second->free();
     EXPECT_EQ(CachedPool::find_instance(path), h->instance()) << "the handle keeps the instance";
-
+    h.reset();
+    EXPECT_EQ(CachedPool::find_instance(path), nullptr);
     std::mt19937 random(12345);
     std::vector<std::unique_ptr<TekVor4StrategyProxy>> handles;
     std::vector<TekVor4Refcount*> loads;
@@ -212,7 +213,7 @@ TEST_F(Sharing, ReferencesCountOnePerHandleAndLoadAndEverythingIsReleased) {
             }
         }
     }
-    h.reset(), handles.clear();
+    handles.clear();
     for (TekVor4Refcount* r : loads) r->free();
     EXPECT_TRUE(CachedPool::find_instance(path) == nullptr && DirectPool::find_instance(path) == nullptr);
     EXPECT_EQ(notifier_refs(), baseCount) << "every instance gave its notifier reference back";

@@ -6,12 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "base/Tek_vor_notifier.h"
 #include "base/event_log.h"
-#include "ekx_basic.h"
 #include "support/document_fixture.h"
 #include "support/temp_dir.h"
 #include "vor4/proxy/TekVor4CachedProxy.h"
@@ -24,8 +21,7 @@ namespace ek::test {
 using CachedPool = TekVor4PoolProxy<TekVor4CachedProxy>;
 using DirectPool = TekVor4PoolProxy<TekVor4DirectProxy>;
 
-// The history switched on, undo files kept in "undo" of the test's folder (restored after), and a
-// document path in that folder.
+// The history on and undo files kept in "undo" of the test's folder (both restored after); a document path there.
 class ProxyTest : public ::testing::Test {
 protected:
     ProxyTest() {
@@ -44,9 +40,7 @@ protected:
 // A path loaded in memory as the exported load does it: the shared recording instance with one
 // reference, opened for writing.
 struct Loaded {
-    explicit Loaded(const std::wstring& path) : ref(CachedPool::create_instance(path)) {
-        EXPECT_TRUE(ref->open(path, false));
-    }
+    explicit Loaded(const std::wstring& p) : ref(CachedPool::create_instance(p)) { EXPECT_TRUE(ref->open(p, false)); }
     ~Loaded() { ref->free(); }
     TekVor4CachedProxy* operator->() const { return dynamic_cast<TekVor4CachedProxy*>(ref); }
     Tek_history* history() const { return (*this)->history_handle(); }
@@ -61,10 +55,7 @@ struct Subscriber {
     explicit Subscriber(const std::wstring& path)
         : notifier(Tek_vor_notifier::get_instance(path.c_str())), log(notifier->get_update_event_channel()) {}
     ~Subscriber() { notifier->release(); }
-    std::string take() {
-        const std::string text = log.text();
-        return log.clear(), text;
-    }
+    std::string take() { std::string t = log.text(); log.clear(); return t; }
     Tek_vor_notifier* notifier;
     EventLog log;
 };
@@ -79,8 +70,7 @@ template <class T>
 std::vector<T> file_values(const std::filesystem::path& file) {  // the raw content of a file as values of T
     const std::string bytes = read_file(file);
     std::vector<T> values(bytes.size() / sizeof(T));
-    std::copy_n(bytes.data(), values.size() * sizeof(T), reinterpret_cast<char*>(values.data()));
-    return values;
+    return std::copy_n(bytes.data(), values.size() * sizeof(T), reinterpret_cast<char*>(values.data())), values;
 }
 
 }  // namespace ek::test
