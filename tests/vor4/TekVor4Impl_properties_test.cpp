@@ -100,6 +100,7 @@ TEST_F(PropertyList, DeletionsShiftTheIndexFieldsAndPackDropsTemporaries) {
     EXPECT_EQ(std::vector<int>({d.getXPropIndex(), d.getYPropIndex(), d.getZPropIndex(), d.getMaskPropIndex()}),
               std::vector<int>({-1, 2, 1, 4}));
     EXPECT_FALSE(fs::exists(dataFile("P2")) || d.deleteProperty(6)) << "gone; 6 is past the end";
+    EXPECT_EQ(namesOnDisk(), "P0 P1 P3 T4 P5 T6 ");
     d.getProperty(3)->setTemp(true), d.getProperty(5)->setTemp(true), d.pack();
     EXPECT_EQ(namesOnDisk(), "P0 P1 P3 P5 ");
     fs::remove(dataFile("P1"));

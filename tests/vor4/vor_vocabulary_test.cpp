@@ -17,12 +17,9 @@ std::wstring recase(std::wstring s, wint_t (*f)(wint_t)) {
 // Grid type names match without regard to case and an unknown code names "gtNone"; kind and
 // data type names match exactly and an unknown code has no name.
 TEST(Vocabulary, EnumerationsFollowTheirTables) {
-    const struct {
-        std::vector<std::wstring> names;  // by code
-        unsigned char (*code)(const std::wstring&);
-        std::wstring (*name)(unsigned char);
-        bool nocase;
-    } tables[] = {{{L"gtNone", L"gt1D", L"gt1DCoord", L"gt2D", L"gt2dCoord", L"gt3D", L"gt3DCoord", L"gt2D_Func1D",
+    const struct { std::vector<std::wstring> names; unsigned char (*code)(const std::wstring&);  // names by code
+                   std::wstring (*name)(unsigned char); bool nocase; } tables[] = {
+                  {{L"gtNone", L"gt1D", L"gt1DCoord", L"gt2D", L"gt2dCoord", L"gt3D", L"gt3DCoord", L"gt2D_Func1D",
                     L"gt2D_Func2D"}, grid_type, grid_type, true},
                   {{L"pkQuantNonCriter", L"pkQuantCriter", L"pkRankNonCriter", L"pkRankCriter", L"pkNominal",
                     L"pkClass", L"pkCoord", L"pkMask"}, prop_kind, prop_kind, false},
