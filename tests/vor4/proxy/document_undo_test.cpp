@@ -108,9 +108,12 @@ TEST_F(DocumentUndo, TheHistoryLivesWithTheLoadedInstance) {
         Subscriber events(path);
         if (destroyedByHost) ek_history_destroy(doc.history());
         else EXPECT_EQ(doc.history(), nullptr);
+        const float v = 2;
         doc->setDX(5.0);  // performed at once, nothing to undo
         EXPECT_EQ(doc->getDX(), 5.0);
         EXPECT_EQ(events.take(), once) << "announced all the same";
+        EXPECT_TRUE(doc->getProperty(0)->write_data(0, &v, 1, 0, 0) == 0 &&
+                    read_values<float>(doc.own(L"A"), 0, 1, 0) == std::vector<float>{2} && undo_files() == 0);
         ASSERT_NE(doc->addProperty(std::wstring(destroyedByHost ? L"N" : L"M"), 0, 0, false), nullptr);
     }
 }

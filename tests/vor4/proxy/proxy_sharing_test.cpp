@@ -91,24 +91,6 @@ TEST_F(Sharing, AFailedReadOnlyOpenIsTriedTwiceAndASuccessfulOneNeverAgain) {
     r->free();
 }
 
-TEST_F(Sharing, ALoadedPathGivesLaterHandlesTheRecordingInstance) {
-    auto before = open(path, false);
-    {
-        Loaded loaded(path);
-        EXPECT_EQ(CachedPool::create_instance(path), loaded.ref) << "shared, one more reference";
-        loaded.ref->free();
-        EXPECT_EQ(DirectPool::find_instance(path), before->instance()) << "each class has a pool of its own";
-        TekVor4* asDocument = loaded.ref;
-        EXPECT_EQ(dynamic_cast<TekVor4Refcount*>(asDocument), loaded.ref) << "one object behind both views";
-        auto after = open(path, false);
-        ASSERT_TRUE(after && after->instance() == loaded.ref && loaded.ref->ref_count() == 2);
-        after->setX0(7.0);
-        EXPECT_EQ(ek_history_get_undo_count(loaded.history()), 1u) << "the change went into the history";
-        EXPECT_EQ(before->getX0(), 0.0) << "a direct handle is never promoted: separate documents";
-    }
-    EXPECT_EQ(CachedPool::find_instance(path), nullptr) << "handle and load both released";
-}
-
 TEST_F(Sharing, PropertyHandlesKeepTheirIdentityAcrossDeletions) {
     for (bool recording : {false, true}) {
         SCOPED_TRACE(recording ? "recording" : "direct");
@@ -180,14 +162,21 @@ TEST(UpdateBrackets, AnExceptionStillClosesTheUpdateAndPassesOn) {
     EXPECT_THROW(Tek_history_item_adapter_base::record(nullptr, std::make_unique<ThrowingItem>()), std::runtime_error);
 }
 
-// Random opens, loads, closes and changes through the newest handle, recorded or not.
+// A loaded path gives later handles its recording instance, one reference each; then random opens,
+// loads, closes and changes through the newest handle, recorded or not.
 TEST_F(Sharing, ReferencesCountOnePerHandleAndLoadAndEverythingIsReleased) {
     const unsigned baseCount = notifier_refs();
+    auto before = open(path, true);
     TekVor4Refcount *first = CachedPool::create_instance(path), *second = CachedPool::create_instance(path);
     auto h = open(path, false);
-    ASSERT_TRUE(h) << "an instance loaded without an open document is opened by a handle";
-    EXPECT_TRUE(first->ref_count() == 3 && notifier_refs() == baseCount + 1) << "one notifier reference";
-    first->free(), second->free();
+    ASSERT_TRUE(h && h->instance() == first && first == second) << "a load without an open document is opened";
+    EXPECT_EQ(DirectPool::find_instance(path), before->instance()) << "each class has a pool of its own";
+    EXPECT_TRUE(first->ref_count() == 3 && notifier_refs() == baseCount + 2) << "one notifier reference each";
+    h->setX0(7.0);
+    Tek_history* history = dynamic_cast<TekVor4CachedProxy*>(first)->history_handle();
+    EXPECT_EQ(ek_history_get_undo_count(history), 1u) << "the change went into the history";
+    EXPECT_EQ(before->getX0(), 0.0) << "a direct handle is never promoted: separate documents";
+    before.reset(), first->free(), second->free();
     EXPECT_EQ(CachedPool::find_instance(path), h->instance()) << "the handle keeps the instance";
     h.reset();
     EXPECT_EQ(CachedPool::find_instance(path), nullptr);
