@@ -42,6 +42,7 @@ TEST_F(Sharing, HandlesOnOnePathShareOneInstanceUntilTheLastCloses) {
     for (size_t i = 0; i < std::size(keys); ++i)
         for (size_t j = 0; j < std::size(keys); ++j) EXPECT_EQ(less(&keys[i], &keys[j]), i < j) << i << " " << j;
     auto first = open(path, true), other = open(dir.path().wstring() + L"/./doc.xml", true);
+    ASSERT_TRUE(first && other);
     EXPECT_NE(other->instance(), first->instance());
 }
 
