@@ -29,10 +29,7 @@ protected:
     static void end(void* p) { static_cast<History*>(p)->note("end"); }
 
     void SetUp() override { ASSERT_TRUE(h = ek_history_manager_create_history(mgr, begin, end, this)); }
-    void TearDown() override {
-        ek_history_destroy(h);
-        EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
-    }
+    void TearDown() override { EXPECT_EQ((ek_history_destroy(h), ek_history_manager_get_history_count(mgr)), base); }
     void note(const std::string& s) { log += (log.empty() ? "" : ", ") + s; }
     void add(const std::string& name, Hook on_redo = {}, Hook on_undo = {}, Hook on_erase = {}) {
         ek_history_add_item(h, redo, undo, erase, new Item{this, name, on_redo, on_undo, on_erase});
@@ -54,8 +51,7 @@ protected:
 // fails and does nothing, zero steps call nothing; a new item erases the redo tail and clear erases
 // everything, newest first, the history staying usable; destroying erases what is left.
 TEST_F(History, StepsRunInOrderInsideOneBracket) {
-    add("1");
-    EXPECT_EQ(take(), "redo 1 | 1 0");
+    EXPECT_EQ((add("1"), take()), "redo 1 | 1 0");
     add("2"), add("3"), add("4"), log.clear();
     EXPECT_TRUE(ek_history_undo(h, 3));
     EXPECT_EQ(take(), "begin, undo 4, undo 3, undo 2, end | 1 3");
@@ -68,8 +64,7 @@ TEST_F(History, StepsRunInOrderInsideOneBracket) {
     take(), add("new");
     EXPECT_EQ(take(), "erase 4, erase 3, erase 2, redo new | 2 0");
     EXPECT_TRUE(ek_history_undo(h, 1));
-    ek_history_clear(h);
-    EXPECT_EQ(take(), "begin, undo new, end, erase new, erase 1 | 0 0");
+    EXPECT_EQ((ek_history_clear(h), take()), "begin, undo new, end, erase new, erase 1 | 0 0");
     EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_redo(h, 1));
     add("1"), add("2"), add("3"), ek_history_undo(h, 2), log.clear(), ek_history_destroy(h), h = nullptr;
     EXPECT_EQ(log, "erase 3, erase 2, erase 1");
@@ -83,18 +78,15 @@ TEST_F(History, TheManagerAndItsHistories) {
     ASSERT_EQ(ek_history_manager_get_history_count(mgr), base + 3);
     EXPECT_TRUE(ek_history_manager_get_history(mgr, base) == h && ek_history_manager_get_history(mgr, base + 1) == second);
     EXPECT_TRUE(ek_history_manager_get_history(mgr, base + 2) == third && !ek_history_manager_get_history(mgr, base + 3));
-    ek_history_destroy(second);
-    EXPECT_EQ(ek_history_manager_get_history(mgr, base + 1), third);
+    EXPECT_EQ((ek_history_destroy(second), ek_history_manager_get_history(mgr, base + 1)), third);
     ek_history_add_item(third, nullptr, nullptr, nullptr, &base), ek_history_add_item(third, nullptr, nullptr, nullptr, nullptr);
     EXPECT_TRUE(ek_history_undo(third, 2) && ek_history_redo(third, 1) && ek_history_get_redo_count(third) == 1);
     ek_history_destroy(third);
     ek_history_add_item(h, redo, nullptr, erase, new Item{this, "u", {}, {}, {}});  // only undo missing
     EXPECT_TRUE(ek_history_undo(h, 1));
     EXPECT_EQ(take(), "redo u, begin, end | 0 1");
-    ek_history_manager_set_enabled(false);
-    EXPECT_EQ(ek_history_manager_get_instance(), nullptr);
-    ek_history_manager_set_enabled(true);
-    EXPECT_EQ(ek_history_manager_get_instance(), mgr);
+    EXPECT_EQ((ek_history_manager_set_enabled(false), ek_history_manager_get_instance()), nullptr);
+    EXPECT_EQ((ek_history_manager_set_enabled(true), ek_history_manager_get_instance()), mgr);
     alignas(64) unsigned char fake[256] = {};
     for (void* bad : {static_cast<void*>(nullptr), static_cast<void*>(fake)}) {
         Tek_history* hb = static_cast<Tek_history*>(bad);
@@ -114,23 +106,18 @@ TEST_F(History, TheManagerAndItsHistories) {
 // redo and clear are refused; destroy ends a walk after the current step and erases afterwards.
 TEST_F(History, CallbacksThatCallBack) {
     add("outer", {}, [this] { add("inner"); }), log.clear();
-    ASSERT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ(take(), "begin, undo outer, redo inner, erase inner, end | 0 1");
+    EXPECT_EQ((ek_history_undo(h, 1), take()), "begin, undo outer, redo inner, erase inner, end | 0 1");
     ek_history_clear(h), add("first", [this] { add("nested"); });  // also inside the redo that add itself runs
     EXPECT_EQ(take(), "erase outer, redo first, redo nested, erase nested | 1 0");
 
     ek_history_clear(h);
     bool nested = true;
     std::string counts;
-    on_begin = [&] {
-        nested = ek_history_undo(h, 1) || ek_history_redo(h, 1);
-        ek_history_clear(h), counts += std::to_string(ek_history_get_undo_count(h));
-    };
     const Hook count = [&] { counts += std::to_string(ek_history_get_undo_count(h)); };
+    on_begin = [&] { nested = ek_history_undo(h, 1) || ek_history_redo(h, 1), ek_history_clear(h), count(); };
     add("1", count, count), add("2", count, count), add("3", count, count), log.clear(), counts.clear();
     ASSERT_TRUE(ek_history_undo(h, 3) && ek_history_redo(h, 2));
-    EXPECT_FALSE(nested);
-    EXPECT_EQ(counts, "3210012");  // undoing item k leaves k-1 undoable, redoing it makes k
+    EXPECT_TRUE(!nested && counts == "3210012");  // undoing item k leaves k-1 undoable, redoing it makes k
     EXPECT_EQ(take(), "begin, undo 3, undo 2, undo 1, end, begin, redo 1, redo 2, end | 2 1");
     on_begin = [] {};
 
