@@ -30,24 +30,21 @@ TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
         {true, true, "abc", L"Гл", false, L"c:abc;w:Гл;"},        {true, false, nullptr, L"Гл 1", false, L"c:\u00D0\u0093\u00D0\u00BB 1;"},
         {true, false, nullptr, L"a\u4E2Db", false, L"c:a\u00E4\u00B8\u00ADb;"}, {false, true, "\xD0\x93\xD0\xBB\xFF", nullptr, false, L"w:Гл\uFFFD;"},
         {true, false, nullptr, nullptr, true, L"c:;c:;"},         {false, true, nullptr, nullptr, true, L"w:;w:;"},
-        {false, false, "x", L"x", false, L""},
-    };
+        {false, false, "x", L"x", false, L""}};
     for (const auto& r : rows) {
         Received got;
         Tek_string_adapter* adp = ek_string_adp_create(r.has_narrow ? Received::narrow : nullptr, r.has_wide ? Received::wide : nullptr, &got);
         ASSERT_NE(adp, nullptr);
         if (r.narrow || r.feed_null) ek_string_adp_feed_c(adp, r.narrow);
         if (r.wide || r.feed_null) ek_string_adp_feed(adp, r.wide);
-        ek_string_adp_destroy(adp);
-        EXPECT_EQ(got.log, r.want);
+        EXPECT_EQ((ek_string_adp_destroy(adp), got.log), r.want);
     }
     struct Self { Tek_string_adapter* adp; std::string got; } self{nullptr, {}};
     auto destroying = [](const char* text, void* c) { static_cast<Self*>(c)->got += text, ek_string_adp_destroy(static_cast<Self*>(c)->adp); };
     self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed(self.adp, L"Г");
     self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed_c(self.adp, "direct");
     EXPECT_EQ(self.got, "\xD0\x93" "direct");
-    Tek_string_adapter* thrower = ek_string_adp_create([](const char*, void*) { throw std::runtime_error("host"); },
-                                                       [](const wchar_t*, void*) { throw 7; }, nullptr);
+    auto* thrower = ek_string_adp_create([](const char*, void*) { throw std::runtime_error("host"); }, [](const wchar_t*, void*) { throw 7; }, nullptr);
     EXPECT_NO_THROW((ek_string_adp_feed_c(thrower, "x"), ek_string_adp_feed(thrower, L"x")));
     ek_string_adp_destroy(thrower), ek_string_adp_feed_c(nullptr, "x"), ek_string_adp_feed(nullptr, L"x"), ek_string_adp_destroy(nullptr);
 }
@@ -79,8 +76,7 @@ TEST(Options, TemporaryFolder) {
     const struct { const char* env; const wchar_t *set, *want; } rows[] = {
         {nullptr, nullptr, L"/tmp/"},         {"", nullptr, L"/tmp/"},                  {"/var/tmp", nullptr, L"/var/tmp/"},
         {"/var/tmp/", nullptr, L"/var/tmp/"}, {"/tmp/\xD0\x93", nullptr, L"/tmp/Г/"},   {"/v", L"/data/undo/", L"/data/undo/"},
-        {"/v", L"/data/undo", L"/data/undo/"}, {"/v", L"C:\\temp\\", L"C:\\temp\\"}, {"/v", L"", L"/v/"},
-    };
+        {"/v", L"/data/undo", L"/data/undo/"}, {"/v", L"C:\\temp\\", L"C:\\temp\\"}, {"/v", L"", L"/v/"}};
     for (const auto& r : rows) {
         r.env ? setenv("TMPDIR", r.env, 1) : unsetenv("TMPDIR");
         ek_options_set_temp_wpath(L"/x"), ek_options_set_temp_wpath(r.set);
@@ -88,8 +84,7 @@ TEST(Options, TemporaryFolder) {
     }
     ek_options_set_temp_wpath(L"/data"), setenv("TMPDIR", "/elsewhere", 1);
     EXPECT_STREQ(ek_options_get_temp_wpath(), L"/data/");  // a set folder outranks the environment
-    ek_options_set_temp_wpath(nullptr);
-    const wchar_t* first = ek_options_get_temp_wpath();
+    const wchar_t* first = (ek_options_set_temp_wpath(nullptr), ek_options_get_temp_wpath());
     setenv("TMPDIR", "/srv/tmp", 1);
     EXPECT_TRUE(!wcscmp(ek_options_get_temp_wpath(), L"/srv/tmp/") && !wcscmp(first, L"/elsewhere/"));
     env ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
@@ -99,17 +94,11 @@ TEST(Options, TemporaryFolder) {
 // restore reinstates exactly the saved set, bits that name no exception ignored.
 TEST(Fpe, DisableAndRestore) {
     const int saved = fegetexcept();
-    fedisableexcept(FE_ALL_EXCEPT);
-    EXPECT_EQ(ek_math_fpe_get_state(), 0u);
-    feenableexcept(FE_DIVBYZERO | FE_OVERFLOW);
-    const unsigned state = ek_math_fpe_get_state();
-    ek_math_fpe_disable();
-    EXPECT_TRUE(state == unsigned(FE_DIVBYZERO | FE_OVERFLOW) && fegetexcept() == 0);
+    EXPECT_EQ((fedisableexcept(FE_ALL_EXCEPT), ek_math_fpe_get_state()), 0u);
+    const unsigned state = (feenableexcept(FE_DIVBYZERO | FE_OVERFLOW), ek_math_fpe_get_state());
+    EXPECT_TRUE(state == unsigned(FE_DIVBYZERO | FE_OVERFLOW) && (ek_math_fpe_disable(), fegetexcept()) == 0);
     feenableexcept(FE_INVALID);
-    for (unsigned s : {state, unsigned(FE_DIVBYZERO), 0u, ~0u}) {
-        ek_math_fpe_restore(s);
-        EXPECT_EQ(fegetexcept(), int(s & FE_ALL_EXCEPT)) << s;
-    }
+    for (unsigned s : {state, unsigned(FE_DIVBYZERO), 0u, ~0u}) EXPECT_EQ((ek_math_fpe_restore(s), fegetexcept()), int(s & FE_ALL_EXCEPT)) << s;
     fedisableexcept(FE_ALL_EXCEPT);
     if (saved > 0) feenableexcept(saved);
 }

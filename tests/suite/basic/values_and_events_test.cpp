@@ -171,25 +171,20 @@ std::string dump(const Tek_update_prop_list* list) {
 
 // "7" is an integer key, "s" a text key; with details (or aggregate set) the key is aggregated.
 void add(Tek_tuple* list, const std::string& key, const Tek_tuple* details = nullptr, bool aggregate = false) {
-    const bool integer = isdigit(key[0]);
-    if (!aggregate && !details)
-        integer ? ek_update_event_prop_list_add_integer(list, std::stoi(key)) : ek_update_event_prop_list_add_string(list, key.c_str());
-    else
-        integer ? ek_update_event_prop_list_aggr_integer(list, std::stoi(key), details)
-                : ek_update_event_prop_list_aggr_string(list, key.c_str(), details);
+    const int n = isdigit(key[0]) ? std::stoi(key) : -1;
+    if (!aggregate && !details) n < 0 ? ek_update_event_prop_list_add_string(list, key.c_str()) : ek_update_event_prop_list_add_integer(list, n);
+    else n < 0 ? ek_update_event_prop_list_aggr_string(list, key.c_str(), details) : ek_update_event_prop_list_aggr_integer(list, n, details);
 }
 
 // Only update events carry a property list; keys are added once and are case-sensitive. A queue's
 // getters answer only for events of their kind.
 TEST(UpdateEvent, IdsPropertyListsAndQueues) {
     Tek_table* q = table_create();
-    table_resize(q, 4);
-    Tek_tuple *b = table_get_row(q, 0), *u = table_get_row(q, 1), *e = table_get_row(q, 2), *plain = table_get_row(q, 3);
+    Tek_tuple *b = (table_resize(q, 4), table_get_row(q, 0)), *u = table_get_row(q, 1), *e = table_get_row(q, 2), *plain = table_get_row(q, 3);
     Tuple d;
     ek_update_event_init(u), ek_begin_update_event_init(b), ek_end_update_event_init(e);
     EXPECT_TRUE(ek_event_get_id(u) == EK_UPDATE_EVENT_ID && ek_event_get_id(b) == EK_BEGIN_UPDATE_EVENT_ID);
-    EXPECT_TRUE(ek_event_get_id(e) == EK_END_UPDATE_EVENT_ID && !ek_event_get_id(plain) && !ek_event_get_id(nullptr));
-    EXPECT_EQ(ek_update_event_get_details(u), nullptr);
+    EXPECT_TRUE(ek_event_get_id(e) == EK_END_UPDATE_EVENT_ID && !ek_event_get_id(plain) && !ek_event_get_id(nullptr) && !ek_update_event_get_details(u));
     ek_update_event_add_prop_integer(u, 5);
     for (const char* key : {"Depth", "Depth", "depth"}) ek_update_event_add_prop_string(u, key);
     ek_update_event_add_prop_integer(u, 5), add(&d.t, "4");
@@ -204,19 +199,18 @@ TEST(UpdateEvent, IdsPropertyListsAndQueues) {
     }
     tuple_resize(plain, 2), any_assign_integer(tuple_get(plain, 0), 99);
     EXPECT_TRUE(ek_event_queue_get_size(q) == 4 && ek_event_get_id(plain) == 99);
-    for (size_t i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < 5; ++i) {  // the getters of each kind: 0 begin, 1 update, 2 end; 4 is past the end
         Tek_tuple* row = table_get_row(q, i);
-        EXPECT_TRUE(ek_event_queue_get_begin_update_event(q, i) == (i == 0 ? row : nullptr) && ek_event_queue_get_event(q, i) == row) << i;
-        EXPECT_EQ(ek_event_queue_get_update_event(q, i), i == 1 ? row : nullptr) << i;
-        EXPECT_EQ(ek_event_queue_get_end_update_event(q, i), i == 2 ? row : nullptr) << i;
+        EXPECT_TRUE(ek_event_queue_get_begin_update_event(q, i) == (i == 0 ? row : nullptr) && ek_event_queue_get_event(q, i) == row &&
+                    ek_event_queue_get_update_event(q, i) == (i == 1 ? row : nullptr) &&
+                    ek_event_queue_get_end_update_event(q, i) == (i == 2 ? row : nullptr)) << i;
     }
     ek_update_event_clear(u), ek_begin_update_event_clear(b), ek_end_update_event_clear(e);
     EXPECT_EQ(tuple_get_size(u) + tuple_get_size(b) + tuple_get_size(e), 0u);
-    table_destroy(q);
-    ek_update_event_init(nullptr), ek_update_event_clear(nullptr), ek_update_event_init_details(nullptr);
-    ek_update_event_add_prop_integer(nullptr, 1), ek_update_event_add_prop_string(nullptr, "x");
-    ek_update_event_aggr_prop_integer(nullptr, 1, nullptr), ek_update_event_aggr_prop_string(nullptr, "x", nullptr);
-    ek_begin_update_event_init(nullptr), ek_begin_update_event_clear(nullptr), ek_end_update_event_init(nullptr), ek_end_update_event_clear(nullptr);
+    table_destroy(q), ek_update_event_init(nullptr), ek_update_event_clear(nullptr), ek_update_event_init_details(nullptr);
+    ek_update_event_add_prop_integer(nullptr, 1), ek_update_event_add_prop_string(nullptr, "x"), ek_update_event_aggr_prop_integer(nullptr, 1, nullptr);
+    ek_update_event_aggr_prop_string(nullptr, "x", nullptr), ek_begin_update_event_init(nullptr), ek_begin_update_event_clear(nullptr);
+    ek_end_update_event_init(nullptr), ek_end_update_event_clear(nullptr);
     EXPECT_TRUE(!ek_update_event_get_details(nullptr) && !ek_event_queue_get_size(nullptr) && !ek_event_queue_get_event(nullptr, 0));
     EXPECT_TRUE(!ek_event_queue_get_update_event(nullptr, 0) && !ek_event_queue_get_begin_update_event(nullptr, 0) &&
                 !ek_event_queue_get_end_update_event(nullptr, 0));
@@ -288,10 +282,7 @@ struct Harness {
     }
     void add(Client& c) { ek_event_channel_add_client(ch, on_event, &c); }
     void del(Client& c) { ek_event_channel_del_client(ch, on_event, &c); }
-    void broadcast(int id) {
-        Tuple e;
-        tuple_resize(&e.t, 2), any_assign_integer(tuple_get(&e.t, 0), id), ek_event_channel_broadcast(ch, &e.t);
-    }
+    void broadcast(int id) { Tuple e(2); any_assign_integer(tuple_get(&e.t, 0), id), ek_event_channel_broadcast(ch, &e.t); }
 };
 
 // Delivery is synchronous and in the order clients were added; a client removed during a broadcast
@@ -299,21 +290,17 @@ struct Harness {
 TEST(Channel, ClientsChangingTheChannelDuringDelivery) {
     using React = std::function<void(Harness&)>;
     const struct { const char* name; React a, b; const char* log; } rows[] = {
-        {"nobody reacts", {}, {}, "a1 b1 c1 a2 b2 c2"},
-        {"a removes itself", [](Harness& h) { h.del(h.a); }, {}, "a1 b1 c1 b2 c2"},
-        {"a removes b", [](Harness& h) { h.del(h.b); }, {}, "a1 c1 a2 c2"},
-        {"b removes a", {}, [](Harness& h) { h.del(h.a); }, "a1 b1 c1 b2 c2"},
+        {"nobody reacts", {}, {}, "a1 b1 c1 a2 b2 c2"}, {"a removes itself", [](Harness& h) { h.del(h.a); }, {}, "a1 b1 c1 b2 c2"},
+        {"a removes b", [](Harness& h) { h.del(h.b); }, {}, "a1 c1 a2 c2"}, {"b removes a", {}, [](Harness& h) { h.del(h.a); }, "a1 b1 c1 b2 c2"},
         {"a adds a client", [](Harness& h) { h.add(h.late); }, {}, "a1 b1 c1 a2 b2 c2 l2"},
         {"a removes and adds b again", [](Harness& h) { h.del(h.b), h.add(h.b); }, {}, "a1 c1 a2 c2"},
         {"a broadcasts once", [](Harness& h) { if (h.log == "a1") h.broadcast(3); }, {}, "a1 a3 b3 c3 b1 c1 a2 b2 c2"},
         {"a removes everyone", [](Harness& h) { ek_event_channel_del_client(h.ch, nullptr, nullptr); }, {}, "a1"},
         {"a destroys the channel", [](Harness& h) { ek_event_channel_destroy(h.ch), h.ch = nullptr; }, {}, "a1"},
-        {"a throws", [](Harness&) { throw std::runtime_error("host failure"); }, {}, "a1 b1 c1 a2 b2 c2"},
-    };
+        {"a throws", [](Harness&) { throw std::runtime_error("host failure"); }, {}, "a1 b1 c1 a2 b2 c2"}};
     for (const auto& r : rows) {
         Harness h;
-        h.a.react = r.a, h.b.react = r.b;
-        h.add(h.a), h.add(h.b), h.add(h.c), h.broadcast(1), h.broadcast(2);
+        h.a.react = r.a, h.b.react = r.b, h.add(h.a), h.add(h.b), h.add(h.c), h.broadcast(1), h.broadcast(2);
         EXPECT_EQ(h.log, r.log) << r.name;
     }
 }
@@ -326,8 +313,8 @@ TEST(Channel, RegistrationFreshQueuesAndBadInput) {
     ek_event_channel_add_client(h.ch, nullptr, &h.c);  // no callback: no client
     ek_event_channel_del_client(h.ch, nullptr, &h.b);  // removal is by the pair
     EXPECT_EQ(ek_event_channel_get_client_count(h.ch), 2u);
-    Tuple original, empty;
-    tuple_resize(&original.t, 2), any_assign_integer(tuple_get(&original.t, 1), 42);
+    Tuple original(2), empty;
+    any_assign_integer(tuple_get(&original.t, 1), 42);
     int round = 0;
     std::string b_saw;
     h.a.react = [&](Harness& h) {  // spoils its own queue, and in the second round the broadcaster's event
