@@ -1,5 +1,4 @@
-// Undo history: the manager, stepping, the begin/end bracket, the order of erasing, and callbacks that
-// call back into the history they run from.
+// Undo history: the manager, stepping, the begin/end bracket, the order of erasing, and callbacks that call back into the history they run from.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -47,9 +46,8 @@ protected:
     Hook on_begin = [] {};
 };
 
-// Added items are performed once; steps run in order inside one bracket; stepping past either end
-// fails and does nothing, zero steps call nothing; a new item erases the redo tail and clear erases
-// everything, newest first, the history staying usable; destroying erases what is left.
+// Added items are performed once; steps run in order inside one bracket; stepping past either end fails and does nothing, zero steps call
+// nothing; a new item erases the redo tail and clear erases everything, newest first, the history staying usable; destroying erases what is left.
 TEST_F(History, StepsRunInOrderInsideOneBracket) {
     EXPECT_EQ((add("1"), take()), "redo 1 | 1 0");
     add("2"), add("3"), add("4"), log.clear();

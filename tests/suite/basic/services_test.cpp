@@ -1,5 +1,4 @@
-// String transfer, transliteration of names, the temporary-folder option and floating-point
-// exception control.
+// String transfer, transliteration of names, the temporary-folder option and floating-point exception control.
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -10,8 +9,7 @@
 
 namespace {
 
-// What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of
-// its value) and "w:<text>;" for wide text.
+// What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of its value) and "w:<text>;" for wide text.
 struct Received {
     std::wstring log;
     static void narrow(const char* text, void* self) {
@@ -22,9 +20,8 @@ struct Received {
     static void wide(const wchar_t* text, void* self) { static_cast<Received*>(self)->log.append(L"w:").append(text).append(L";"); }
 };
 
-// A feed reaches the callback of its own form; without one it is converted through the narrow
-// encoding (UTF-8 here; a bad byte becomes U+FFFD); a null text is fed as the empty text, once.
-// A callback may destroy its own adapter, also on the conversion path; throwing ones are contained.
+// A feed reaches the callback of its own form; without one it is converted through the narrow encoding (UTF-8 here; a bad byte becomes U+FFFD);
+// a null text is fed as the empty text, once. A callback may destroy its own adapter, also on the conversion path; throwing ones are contained.
 TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
     const struct { bool has_narrow, has_wide; const char* narrow; const wchar_t* wide; bool feed_null; const wchar_t* want; } rows[] = {
         {true, true, "abc", L"Гл", false, L"c:abc;w:Гл;"},        {true, false, nullptr, L"Гл 1", false, L"c:\u00D0\u0093\u00D0\u00BB 1;"},

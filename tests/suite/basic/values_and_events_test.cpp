@@ -26,9 +26,8 @@ struct Tuple {
 
 int target[2];
 
-// Assigns a value written as "<kind letter>:<value>": i integer, d double, s narrow text, w wide text,
-// p pointer to target[n], t tuple of n empty elements; S, W, T a null text or tuple; ? an unknown kind;
-// nothing clears.
+// Assigns a value written as "<kind letter>:<value>": i integer, d double, s narrow text, w wide text, p pointer
+// to target[n], t tuple of n empty elements; S, W, T a null text or tuple; ? an unknown kind; nothing clears.
 void set(Tek_any* a, const std::wstring& written) {
     const std::wstring v = written.size() > 2 ? written.substr(2) : L"";
     switch (written.empty() ? L' ' : written[0]) {
@@ -59,10 +58,9 @@ std::string getters(Tek_any* a) {
     return out.str();
 }
 
-// Each kind answers through its own getter only (an integer widens to a double); a null text or tuple
-// is stored empty; an unknown kind reads as empty. A copy is of the same kind and compares equal;
-// clearing empties. The order: kinds never compare equal, texts by code-page byte, NaN equals NaN
-// and sorts after every number, a null variant is an empty one; antisymmetric throughout.
+// Each kind answers through its own getter only (an integer widens to a double); a null text or tuple is stored empty; an unknown
+// kind reads as empty. A copy is of the same kind and compares equal; clearing empties. The order: kinds never compare equal,
+// texts by code-page byte, NaN equals NaN and sorts after every number, a null variant is an empty one; antisymmetric throughout.
 TEST(Variant, EveryKindThroughEveryGetterAndTheOrder) {
     const struct { const wchar_t* written; const char* getters; } rows[] = {
         {L"", "0 0 0 - - - -"}, {L"i:-5000000000", "1 -5000000000 -5e+09 - - - -"}, {L"d:2.5", "2 0 2.5 - - - -"},
@@ -176,8 +174,7 @@ void add(Tek_tuple* list, const std::string& key, const Tek_tuple* details = nul
     else n < 0 ? ek_update_event_prop_list_aggr_string(list, key.c_str(), details) : ek_update_event_prop_list_aggr_integer(list, n, details);
 }
 
-// Only update events carry a property list; keys are added once and are case-sensitive. A queue's
-// getters answer only for events of their kind.
+// Only update events carry a property list; keys are added once and are case-sensitive. A queue's getters answer only for events of their kind.
 TEST(UpdateEvent, IdsPropertyListsAndQueues) {
     Tek_table* q = table_create();
     Tek_tuple *b = (table_resize(q, 4), table_get_row(q, 0)), *u = table_get_row(q, 1), *e = table_get_row(q, 2), *plain = table_get_row(q, 3);
@@ -264,8 +261,7 @@ TEST(PropList, FindAndAggregate) {
     EXPECT_EQ(dump(&self.t), "1,2[1]");  // a list aggregated into itself
 }
 
-// A channel with clients a, b and c (added in that order) that log "<name><event id>" for every event
-// they receive, and then react as the test says.
+// A channel with clients a, b and c (added in that order) that log "<name><event id>" for every event they receive, and then react as the test says.
 struct Harness {
     struct Client { Harness* h; char name; std::function<void(Harness&)> react; };
     Tek_event_channel* ch = ek_event_channel_create();
@@ -305,8 +301,7 @@ TEST(Channel, ClientsChangingTheChannelDuringDelivery) {
     }
 }
 
-// Every client gets its own queue holding a copy of the event as broadcast, whatever the clients do to
-// their queues or to the broadcaster's event.
+// Every client gets its own queue holding a copy of the event as broadcast, whatever the clients do to their queues or to the broadcaster's event.
 TEST(Channel, RegistrationFreshQueuesAndBadInput) {
     Harness h;
     h.add(h.a), h.add(h.b), h.add(h.a);                // a pair is registered once

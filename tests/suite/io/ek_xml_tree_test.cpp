@@ -1,16 +1,14 @@
-// The tree: the root, children in the order they were made, lookups by name, values held as
-// attributes, handles (null everywhere, released in any order), and names: a tree holds only what its
-// document can save and load again (an element name needs every character in the document's
-// encoding, no character reference can stand in), and reads the same after.
+// The tree: the root, children in the order they were made, lookups by name, values held as attributes, handles (null
+// everywhere, released in any order), and names: a tree holds only what its document can save and load again (an element
+// name needs every character in the document's encoding, no character reference can stand in), and reads the same after.
 #include "ek_text.h"
 #include "xml_test_support.h"
 
 namespace ek::test {
 namespace {
 
-// Every set_node makes a new child; the order holds through a file; a walk by index sees a child
-// added after it began. Lookups by name give the first of duplicates, case-sensitively, and see
-// values added later, also through another handle of the same node.
+// Every set_node makes a new child; the order holds through a file; a walk by index sees a child added after it began. Lookups by
+// name give the first of duplicates, case-sensitively, and see values added later, also through another handle of the same node.
 TEST(XmlTree, ChildrenInOrderAndLookupsByName) {
     TempDir dir;
     Doc doc = new_doc();
@@ -43,9 +41,8 @@ TEST(XmlTree, ChildrenInOrderAndLookupsByName) {
     EXPECT_TRUE(ek_xnode_get_node_int(same.get(), L"K6", -1) == 6 && ek_xnode_get_node_int(root.get(), L"K0", -1) == 0);
 }
 
-// Reading skips text and takes attributes (an element of the same name wins); mixed content is
-// written back without added indentation, so its text stays as it was. The root is looked up
-// without regard to case; set_root replaces the tree unless the name is refused.
+// Reading skips text and takes attributes (an element of the same name wins); mixed content is written back without added indentation,
+// so its text stays as it was. The root is looked up without regard to case; set_root replaces the tree unless the name is refused.
 TEST(XmlTree, ReadingSkipsTextTakesAttributesAndFindsTheRoot) {
     TempDir dir;
     Doc doc = load_text(dir, "<TGrDoc GridType=\"gt2D\" ObjCount=\"12\" X0=\"1.5\" EarthPlane=\"false\">"
@@ -106,9 +103,8 @@ TEST(XmlHandles, NullEverywhereAndHandlesOutliveTheirTree) {
 }
 
 
-// Expectations from the code pages themselves: é is in ISO-8859-1 but not in Windows-1251;
-// Cyrillic, № (0xB9) and € (0x88) are in Windows-1251 only; CJK is in neither. The XML name rules:
-// no digit, '-' or '.' first, no space or sign anywhere; × and © are no name characters, · only inside.
+// Expectations from the code pages themselves: é is in ISO-8859-1 but not in Windows-1251; Cyrillic, № (0xB9) and € (0x88) are in Windows-1251 only;
+// CJK is in neither. The XML name rules: no digit, '-' or '.' first, no space or sign anywhere; × and © are no name characters, · only inside.
 const struct { const wchar_t *encoding, *name; bool saveable; } k_names[] = {
     {L"Windows-1251", L"Field", true}, {L"Windows-1251", L"Поле", true}, {L"Windows-1251", L"Café", false}, {L"Windows-1251", L"数据", false},
     {L"Windows-1251", L"№1", true},    {L"Windows-1251", L"€uro", true}, {L"UTF-8", L"Café", true},          {L"UTF-8", L"数据", true},
@@ -178,10 +174,9 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
     }
 }
 
-// Caught by the round-trip check of the XML fuzz target: a reference to a surrogate loaded fine
-// but was saved as bytes that are not UTF-8, and the saved document no longer loaded; text split
-// by a comment or a CDATA section read as its first piece, and whole after a save; white space
-// that became text beside an element was dropped by the next load.
+// Caught by the round-trip check of the XML fuzz target: a reference to a surrogate loaded fine but was saved as bytes
+// that are not UTF-8, and the saved document no longer loaded; text split by a comment or a CDATA section read as its
+// first piece, and whole after a save; white space that became text beside an element was dropped by the next load.
 TEST(XmlNames, LoadedTextReadsTheSameBeforeAndAfterASave) {
     std::string utf32("\xFF\xFE\0\0", 4);  // <R><a>U+110000</a></R> in UTF-32
     for (char32_t c : U"<R><a>\x110000</a></R>")

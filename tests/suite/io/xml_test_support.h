@@ -1,5 +1,4 @@
-// Helpers of the XML service tests: documents and node handles that close themselves, and text
-// captured through string adapters.
+// Helpers of the XML service tests: documents and node handles that close themselves, and text captured through string adapters.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -18,8 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using ek::test::TempDir;
 
-// A watcher with its masks, counting the update events it announces; on_update runs once, from
-// inside the next announcement.
+// A watcher with its masks, counting the update events it announces; on_update runs once, from inside the next announcement.
 struct Watched {
     Watched(const fs::path& dir, std::initializer_list<const wchar_t*> masks) : folder(dir), w(ek_folder_watcher_create_w(dir.wstring().c_str())) {
         for (const wchar_t* m : masks) ek_folder_watcher_add_mask_w(w, m);
@@ -54,8 +53,7 @@ int system_watches() {
     return n;
 }
 
-// Announcements to the watcher of field.xml and field.*.property, once per dispatch, and only when the
-// host dispatches.
+// Announcements to the watcher of field.xml and field.*.property, once per dispatch, and only when the host dispatches.
 TEST(FolderWatcherInotify, ChangesOfMatchingFilesAreAnnouncedOncePerDispatch) {
     using D = const fs::path&;
     const struct { const char* label; std::string existing; void (*change)(D); int expected; } rows[] = {
@@ -86,9 +84,8 @@ TEST(FolderWatcherInotify, ChangesOfMatchingFilesAreAnnouncedOncePerDispatch) {
     }
 }
 
-// Each watcher of a shared folder hears only its own files; the folder stays watched while one
-// of them is left. An announcement may destroy its watcher; a dispatch from inside one does
-// nothing and leaves the change to the next.
+// Each watcher of a shared folder hears only its own files; the folder stays watched while one of them is left. An
+// announcement may destroy its watcher; a dispatch from inside one does nothing and leaves the change to the next.
 TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
     TempDir dir;
     const int watches = system_watches();

@@ -9,8 +9,7 @@ using namespace ek::text;
 namespace {
 
 TEST(Codepage, Windows1251BothWays) {
-    // ASCII, Cyrillic, a sample of the irregular high half (Ђ € ‰ Ё № ё ї), and 0x98, which is
-    // unassigned and maps to the same code point.
+    // ASCII, Cyrillic, a sample of the irregular high half (Ђ € ‰ Ё № ё ї), and 0x98, which is unassigned and maps to the same code point.
     const struct { std::string narrow; std::wstring wide; } rows[] = {
         {"Depth_1", L"Depth_1"}, {"\xC3\xEB\xF3\xE1\xE8\xED\xE0", L"Глубина"}, {"\xC0\xFF", L"Ая"},
         {"\x80\x88\x89\xA8\xB9\xB8\xBF", L"\u0402\u20AC\u2030\u0401\u2116\u0451\u0457"}, {"\x98", L"\u0098"}};
