@@ -51,10 +51,8 @@ protected:
 TEST_F(History, StepsRunInOrderInsideOneBracket) {
     EXPECT_EQ((add("1"), take()), "redo 1 | 1 0");
     add("2"), add("3"), add("4"), log.clear();
-    EXPECT_TRUE(ek_history_undo(h, 3));
-    EXPECT_EQ(take(), "begin, undo 4, undo 3, undo 2, end | 1 3");
-    EXPECT_TRUE(ek_history_redo(h, 2));
-    EXPECT_EQ(take(), "begin, redo 2, redo 3, end | 3 1");
+    EXPECT_TRUE(ek_history_undo(h, 3) && take() == "begin, undo 4, undo 3, undo 2, end | 1 3");
+    EXPECT_TRUE(ek_history_redo(h, 2) && take() == "begin, redo 2, redo 3, end | 3 1");
     EXPECT_FALSE(ek_history_undo(h, 4) || ek_history_redo(h, 2) || ek_history_undo(h, size_t(-1)));
     EXPECT_TRUE(ek_history_undo(h, 0) && ek_history_redo(h, 0));
     EXPECT_EQ(take(), " | 3 1");
@@ -81,8 +79,7 @@ TEST_F(History, TheManagerAndItsHistories) {
     EXPECT_TRUE(ek_history_undo(third, 2) && ek_history_redo(third, 1) && ek_history_get_redo_count(third) == 1);
     ek_history_destroy(third);
     ek_history_add_item(h, redo, nullptr, erase, new Item{this, "u", {}, {}, {}});  // only undo missing
-    EXPECT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ(take(), "redo u, begin, end | 0 1");
+    EXPECT_TRUE(ek_history_undo(h, 1) && take() == "redo u, begin, end | 0 1");
     EXPECT_EQ((ek_history_manager_set_enabled(false), ek_history_manager_get_instance()), nullptr);
     EXPECT_EQ((ek_history_manager_set_enabled(true), ek_history_manager_get_instance()), mgr);
     alignas(64) unsigned char fake[256] = {};
@@ -94,8 +91,7 @@ TEST_F(History, TheManagerAndItsHistories) {
         EXPECT_TRUE(!ek_history_manager_create_history(mb, begin, end, this) && !ek_history_manager_get_history_count(mb) &&
                     !ek_history_manager_get_history(mb, 0));
     }
-    ek_history_clear(h), log.clear();
-    EXPECT_NO_THROW(add("t", [] { throw std::runtime_error("redo"); }, [] { throw 1; }));
+    EXPECT_NO_THROW((ek_history_clear(h), log.clear(), add("t", [] { throw std::runtime_error("redo"); }, [] { throw 1; })));
     EXPECT_NO_THROW(EXPECT_TRUE(ek_history_undo(h, 1)));
     EXPECT_EQ(take(), "redo t, begin, undo t, end | 0 1");
 }
@@ -117,23 +113,20 @@ TEST_F(History, CallbacksThatCallBack) {
     ASSERT_TRUE(ek_history_undo(h, 3) && ek_history_redo(h, 2));
     EXPECT_TRUE(!nested && counts == "3210012");  // undoing item k leaves k-1 undoable, redoing it makes k
     EXPECT_EQ(take(), "begin, undo 3, undo 2, undo 1, end, begin, redo 1, redo 2, end | 2 1");
-    on_begin = [] {};
+    on_begin = [] {}, ek_history_clear(h);
 
-    ek_history_clear(h), add("x", {}, {}, [this] { ek_history_clear(h), add("late"); });  // refused, and performed unrecorded
+    add("x", {}, {}, [this] { ek_history_clear(h), add("late"); });  // refused, and performed unrecorded
     add("y"), log.clear(), ek_history_clear(h);
     EXPECT_EQ(take(), "erase y, erase x, redo late, erase late | 0 0");
 
     add("1"), add("2"), add("3"), add("4", {}, [this] {
         ek_history_destroy(h);
         EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_get_undo_count(h));  // gone for callers at once
-    });
-    add("5"), log.clear();
-    EXPECT_TRUE(ek_history_undo(h, 5));
-    EXPECT_EQ(log, "begin, undo 5, undo 4, end, erase 5, erase 4, erase 3, erase 2, erase 1");
+    }), add("5"), log.clear();
+    EXPECT_TRUE(ek_history_undo(h, 5) && log == "begin, undo 5, undo 4, end, erase 5, erase 4, erase 3, erase 2, erase 1");
     EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
 
-    h = ek_history_manager_create_history(mgr, begin, end, this);
-    add("old"), log.clear(), add("new", [this] { ek_history_destroy(h); });
+    h = ek_history_manager_create_history(mgr, begin, end, this), add("old"), log.clear(), add("new", [this] { ek_history_destroy(h); });
     EXPECT_EQ(log, "redo new, erase new, erase old");
     h = nullptr;
 }

@@ -82,8 +82,7 @@ TEST(Options, TemporaryFolder) {
     ek_options_set_temp_wpath(L"/data"), setenv("TMPDIR", "/elsewhere", 1);
     EXPECT_STREQ(ek_options_get_temp_wpath(), L"/data/");  // a set folder outranks the environment
     const wchar_t* first = (ek_options_set_temp_wpath(nullptr), ek_options_get_temp_wpath());
-    setenv("TMPDIR", "/srv/tmp", 1);
-    EXPECT_TRUE(!wcscmp(ek_options_get_temp_wpath(), L"/srv/tmp/") && !wcscmp(first, L"/elsewhere/"));
+    EXPECT_TRUE((setenv("TMPDIR", "/srv/tmp", 1), !wcscmp(ek_options_get_temp_wpath(), L"/srv/tmp/")) && !wcscmp(first, L"/elsewhere/"));
     env ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
 }
 

@@ -133,22 +133,19 @@ TEST(Tuple, ResizeAssignAndCompare) {
 
     Tek_table *a = table_create(), *b = table_create();
     EXPECT_EQ(table_get_row(a, 0), nullptr);
-    table_resize(a, 1);
-    Tek_tuple* first = table_get_row(a, 0);
+    Tek_tuple* first = (table_resize(a, 1), table_get_row(a, 0));
     tuple_resize(first, 2), any_assign_string(tuple_get(first, 0), "name"), table_resize(a, 1000);
     EXPECT_TRUE(table_get_row(a, 0) == first && !table_get_row(a, 1000) && tuple_get_size(table_get_row(a, 999)) == 0);
     EXPECT_STREQ(any_get_string(tuple_get(first, 0)), "name");
     EXPECT_EQ((table_resize(a, SIZE_MAX), table_get_size(a)), 1000u);  // refused, not attempted
-    table_resize(a, 2);
-    EXPECT_GT(table_compare(a, b), 0);
+    EXPECT_GT((table_resize(a, 2), table_compare(a, b)), 0);
     EXPECT_EQ((table_assign(b, a), table_compare(a, b)), 0);
     any_assign_double(tuple_get(table_get_row(b, 0), 1), 5.0);  // independent storage
     EXPECT_TRUE(any_get_kind(tuple_get(table_get_row(a, 0), 1)) == EK_ANY_EMPTY && table_compare(a, b) < 0 && table_compare(b, a) > 0);
     table_resize(b, 1), any_clear(tuple_get(table_get_row(b, 0), 1));
     EXPECT_GT(table_compare(a, b), 0);  // fewer rows with an equal start sort first
     EXPECT_EQ((table_assign(a, a), table_get_size(a)), 2u);
-    table_assign(a, nullptr);
-    EXPECT_TRUE(table_get_size(a) == 0 && table_compare(nullptr, a) == 0 && table_compare(nullptr, b) < 0);
+    EXPECT_TRUE((table_assign(a, nullptr), table_get_size(a)) == 0 && table_compare(nullptr, a) == 0 && table_compare(nullptr, b) < 0);
     table_destroy(nullptr), table_assign(nullptr, a), table_resize(nullptr, 4);
     EXPECT_TRUE(table_get_size(nullptr) == 0 && !table_get_row(nullptr, 0));
     table_destroy(a), table_destroy(b);
@@ -252,11 +249,9 @@ TEST(PropList, FindAndAggregate) {
     add(&merged.t, "9", &one.t), add(&merged.t, "9", &nothing.t);     // becomes whole
     add(&merged.t, "10", &one.t), add(&merged.t, "10");               // a plain add keeps the list
     EXPECT_EQ(dump(&merged.t), "7['Caption',1,2],'doc'[1,2],8,'s',9,10[1]");
-    add(&b.t, "3");  // the details were copied, not shared
-    EXPECT_EQ(dump(ek_update_event_prop_list_get_nested(&merged.t, 1)), "1,2");
+    EXPECT_EQ((add(&b.t, "3"), dump(ek_update_event_prop_list_get_nested(&merged.t, 1))), "1,2");  // the details were copied, not shared
     EXPECT_FALSE(ek_update_event_prop_list_find_integer(&merged.t, 2));  // find looks at the top level only
-    add(&deep.t, "1", &mid1.t), add(&deep.t, "1", &mid2.t);
-    EXPECT_EQ(dump(&deep.t), "1['p'[100,200],'q']");
+    EXPECT_EQ((add(&deep.t, "1", &mid1.t), add(&deep.t, "1", &mid2.t), dump(&deep.t)), "1['p'[100,200],'q']");
     add(&self.t, "1"), add(&self.t, "2", &self.t), add(&self.t, "2", ek_update_event_prop_list_get_nested(&self.t, 1));
     EXPECT_EQ(dump(&self.t), "1,2[1]");  // a list aggregated into itself
 }
@@ -321,10 +316,8 @@ TEST(Channel, RegistrationFreshQueuesAndBadInput) {
         b_saw += std::to_string(ek_event_queue_get_size(h.queue)) + "x" +
                  std::to_string(any_get_integer(tuple_get(ek_event_queue_get_event(h.queue, 0), 1))) + " ";
     };
-    ek_event_channel_broadcast(h.ch, &original.t);
-    EXPECT_EQ(any_get_integer(tuple_get(&original.t, 1)), 42);
-    ek_event_channel_broadcast(h.ch, &original.t);
-    EXPECT_EQ(b_saw, "1x42 1x42 ");
+    EXPECT_EQ((ek_event_channel_broadcast(h.ch, &original.t), any_get_integer(tuple_get(&original.t, 1))), 42);
+    EXPECT_EQ((ek_event_channel_broadcast(h.ch, &original.t), b_saw), "1x42 1x42 ");
     h.a.react = h.b.react = {};
     ek_event_channel_broadcast(h.ch, nullptr);   // no event: nothing delivered
     ek_event_channel_broadcast(h.ch, &empty.t);  // an empty tuple is an event all the same

@@ -139,8 +139,7 @@ TEST(XmlFile, WhatASaveWrites) {
                                              "\xE4\xB8\xAD \xF0\x9F\x98\x80 \xE2\x82\xAC</Caption></TGrDoc>");
     ek_xml_set_encoding_w(doc.get(), L"cp1251"), ek_xml_set_encoding_w(doc.get(), L"KOI8-R");
     ek_xml_set_encoding_w(doc.get(), nullptr), ek_xml_set_encoding_w(doc.get(), L"utf\u012D8");  // no name holds non-ASCII
-    ASSERT_TRUE(ek_xnode_add_node_int(root_of(doc.get()).get(), L"Ключ", 3));
-    ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), path.c_str()));
+    ASSERT_TRUE(ek_xnode_add_node_int(root_of(doc.get()).get(), L"Ключ", 3) && ek_xml_save_to_file_w(doc.get(), path.c_str()));
     EXPECT_EQ(read_text(path), k_decl_1251 + "\n<TGrDoc><Caption>\xC3\xEB\xF3\xE1\xE8\xED\xE0 &#228; &#20013; &#128512; \x88</Caption>"
                                              "<\xCA\xEB\xFE\xF7>3</\xCA\xEB\xFE\xF7></TGrDoc>");
     EXPECT_EQ(caption_of(load_file(path)), L"Глубина ä 中 \U0001F600 €");  // a load follows the file's own declaration
@@ -228,8 +227,7 @@ TEST(XmlFile, SavingReplacesTheFileAtomically) {
 // one replaces it. Missing, folder and FIFO (which must not wait for a writer) are no files to load.
 TEST(XmlFile, HostileAndBrokenFilesAreRefusedCleanly) {
     TempDir dir;
-    sfs::create_directory(dir.path() / "folder");
-    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ((sfs::create_directory(dir.path() / "folder"), ::mkfifo((dir.path() / "fifo").c_str(), 0600)), 0);
     auto loads = [&](const std::string& bytes, const std::string& file = "h.xml") {
         Doc doc = doc_with(L"before", 2);
         if (file == "h.xml") write_text(dir.path() / file, bytes);

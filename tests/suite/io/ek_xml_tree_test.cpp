@@ -54,8 +54,7 @@ TEST(XmlTree, ReadingSkipsTextTakesAttributesAndFindsTheRoot) {
     const wchar_t* order[] = {L"X0", L"A", L"B"};
     for (int i = 0; i < 3; ++i) EXPECT_EQ(node_name(Node(ek_xnode_get_node_by_no(root.get(), i)).get()), order[i]);
     EXPECT_EQ(ek_xnode_get_node_by_no(root.get(), 3), nullptr);
-    ek_xml_set_whitespaces(doc.get(), true);
-    ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("out.xml").c_str()));
+    ASSERT_TRUE((ek_xml_set_whitespaces(doc.get(), true), ek_xml_save_to_file_w(doc.get(), dir.file("out.xml").c_str())));
     EXPECT_NE(read_text(dir.path() / "out.xml").find(">text<X0>2.5</X0>more<A/>tail<B/></TGrDoc>"), std::string::npos);
 
     EXPECT_EQ(node_name(Node(ek_xml_get_root_w(doc.get(), L"tgrdoc")).get()), L"TGrDoc");  // the file's own spelling
@@ -128,8 +127,7 @@ TEST(XmlNames, OnlyNamesTheDocumentCanSaveAreTakenAndTheyReadBack) {
     for (const auto& row : k_names) {
         SCOPED_TRACE(ek::text::to_utf8(row.name) + " in " + ek::text::to_utf8(row.encoding));
         Doc doc = new_doc();
-        ek_xml_set_encoding_w(doc.get(), row.encoding);
-        Node root(ek_xml_set_root_w(doc.get(), row.name));
+        Node root((ek_xml_set_encoding_w(doc.get(), row.encoding), ek_xml_set_root_w(doc.get(), row.name)));
         EXPECT_EQ(root != nullptr, row.saveable) << "set_root";
         if (!root) root.reset(ek_xml_set_root_w(doc.get(), L"R"));
         for (size_t i = 0; i < std::size(k_adders); ++i)
@@ -159,8 +157,7 @@ TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
         Doc doc = new_doc();
         if (row.loaded) {
             write_text(dir.path() / "in.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R><x><y/></x><" + ek::text::to_utf8(row.name) + "/></R>");
-            ek_xml_set_encoding_w(doc.get(), L"Windows-1251");
-            ASSERT_TRUE(ek_xml_load_from_file_w(doc.get(), dir.file("in.xml").c_str()));
+            ASSERT_TRUE((ek_xml_set_encoding_w(doc.get(), L"Windows-1251"), ek_xml_load_from_file_w(doc.get(), dir.file("in.xml").c_str())));
         } else {
             Node root(ek_xml_set_root_w(doc.get(), L"R"));
             Node(ek_xnode_set_node_w(Node(ek_xnode_set_node_w(root.get(), L"x")).get(), L"y"));
@@ -198,8 +195,7 @@ TEST(XmlNames, LoadedTextReadsTheSameBeforeAndAfterASave) {
         }
         EXPECT_EQ(wstr_value(root_of(doc.get()).get(), L"a"), row.value);
         for (const wchar_t* encoding : {L"Windows-1251", L"UTF-8"}) {
-            ek_xml_set_encoding_w(doc.get(), encoding);
-            ASSERT_TRUE(ek_xml_save_to_file_w(doc.get(), dir.file("saved.xml").c_str()));
+            ASSERT_TRUE((ek_xml_set_encoding_w(doc.get(), encoding), ek_xml_save_to_file_w(doc.get(), dir.file("saved.xml").c_str())));
             EXPECT_EQ(wstr_value(root_of(load_file(dir.file("saved.xml")).get()).get(), L"a"), row.value) << ek::text::to_utf8(encoding);
         }
     }

@@ -92,8 +92,7 @@ TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
     auto a = std::make_unique<Watched>(dir.path(), std::initializer_list<const wchar_t*>{L"a.*"});
     Watched b(dir.path(), {L"b.*"}), any(dir.path(), {L"?.x", L"*.y"});
     EXPECT_EQ(system_watches(), watches + 1) << "one system watch for the folder";
-    ek_folder_watcher_dispatch(0);
-    write(dir.path() / "a.x", "x"), write(dir.path() / "b.y", "x");
+    ek_folder_watcher_dispatch(0), write(dir.path() / "a.x", "x"), write(dir.path() / "b.y", "x");
     EXPECT_TRUE(ek_folder_watcher_dispatch(0) == 3 && a->updates == 1 && b.updates == 1 && any.updates == 1);
     b.on_update = [](Watched& self) { self.destroy(); };
     any.on_update = [](Watched& self) { write(self.folder / "a.y", "x"), self.nested = ek_folder_watcher_dispatch(0); };
@@ -115,8 +114,7 @@ TEST(FolderWatcherInotify, ChangesWithinTheSettleIntervalJoinTheBurst) {
         write(fs::path(a[0]) / "field.xml", "1"), std::this_thread::sleep_for(std::chrono::milliseconds(40));
         return write(fs::path(a[0]) / "field.xml", "2"), 0;
     }, {dir.path().wstring()});
-    ASSERT_TRUE(child.started());
-    ASSERT_TRUE(pending(10'000)) << "the first write signals";
+    ASSERT_TRUE(child.started() && pending(10'000)) << "the first write signals";
     EXPECT_EQ(ek_folder_watcher_dispatch(500), 1);
     EXPECT_TRUE(child.wait() == 0 && w.updates == 1);
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "the second write came within the interval";
@@ -128,11 +126,9 @@ TEST(FolderWatcherInotify, BadArgumentsAndVanishingFoldersAreHarmless) {
     EXPECT_TRUE(!ek_folder_watcher_create_w(nullptr) && !ek_folder_watcher_create_w(dir.file("missing").c_str()) &&
                 !ek_folder_watcher_create_w(dir.file("file").c_str()));  // the last is no folder
     EXPECT_TRUE(!ek_folder_watcher_add_mask_w(nullptr, L"*") && !ek_folder_watcher_get_event_channel(nullptr) && ek_folder_watcher_get_wait_handle() >= 0);
-    ek_folder_watcher_destroy(nullptr);
-    fs::create_directory(dir.path() / "gone");
+    ek_folder_watcher_destroy(nullptr), fs::create_directory(dir.path() / "gone");
     Watched w(dir.path() / "gone", {});
-    ASSERT_TRUE(w.w);
-    EXPECT_FALSE(ek_folder_watcher_add_mask_w(w.w, nullptr));
+    ASSERT_TRUE(w.w && !ek_folder_watcher_add_mask_w(w.w, nullptr));
     ek_folder_watcher_dispatch(0), write(dir.path() / "gone" / "f", "x");
     EXPECT_TRUE(pending() && ek_folder_watcher_dispatch(0) == 1) << "the wait handle signals; no mask: every file";
     fs::permissions(dir.path() / "gone", fs::perms::owner_all | fs::perms::group_read);

@@ -12,8 +12,7 @@ constexpr double pi = std::numbers::pi;
 
 Tek_vtx_d2 apply(const Tek_matrix3x3& m, double x, double y) {
     Tek_vtx_d2 p{x, y};
-    ek_vtx_d2_apply_matrix3x3(&p, &m);
-    return p;
+    return ek_vtx_d2_apply_matrix3x3(&p, &m), p;
 }
 
 // Degrees to radians; the identity; row-major matrices applied to (x, y, 1), a projective last row
@@ -43,8 +42,7 @@ TEST(Matrix, GridAndSimilitude) {
     };
     for (const auto& g : grids) {
         Tek_matrix3x3 forward, back;
-        ek_matrix3x3_init_grid2d(&forward, g.x0, g.y0, g.angle, g.dx, g.dy);
-        ek_matrix3x3_init_similitude(&back, g.x0, g.y0, g.angle, g.dx, g.dy);
+        ek_matrix3x3_init_grid2d(&forward, g.x0, g.y0, g.angle, g.dx, g.dy), ek_matrix3x3_init_similitude(&back, g.x0, g.y0, g.angle, g.dx, g.dy);
         for (const Tek_matrix3x3* m : {&forward, &back}) EXPECT_TRUE(m->m[2][0] == 0 && m->m[2][1] == 0 && m->m[2][2] == 1);
         const double c = std::cos(g.angle), s = std::sin(g.angle);
         for (auto [col, row] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {4.5, -3.25}, {1000.0, 2000.0}}) {
