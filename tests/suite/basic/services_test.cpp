@@ -1,69 +1,12 @@
-// String transfer, transliteration of names, the temporary-folder option and floating-point exception control.
+// The platform parts of ekx_basic on POSIX systems: the temporary-folder option and floating-point exception control.
 #include <gtest/gtest.h>
 
 #include <cfenv>
 #include <cwchar>
-#include <stdexcept>
 
 #include "ekx_basic.h"
 
 namespace {
-
-// What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of its value) and "w:<text>;" for wide text.
-struct Received {
-    std::wstring log;
-    static void narrow(const char* text, void* self) {
-        std::wstring& log = static_cast<Received*>(self)->log += L"c:";
-        for (const char* p = text; *p; ++p) log += wchar_t(static_cast<unsigned char>(*p));
-        log += L";";
-    }
-    static void wide(const wchar_t* text, void* self) { static_cast<Received*>(self)->log.append(L"w:").append(text).append(L";"); }
-};
-
-// A feed reaches the callback of its own form; without one it is converted through the narrow encoding (UTF-8 here; a bad byte becomes U+FFFD);
-// a null text is fed as the empty text, once. A callback may destroy its own adapter, also on the conversion path; throwing ones are contained.
-TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
-    const struct { bool has_narrow, has_wide; const char* narrow; const wchar_t* wide; bool feed_null; const wchar_t* want; } rows[] = {
-        {true, true, "abc", L"Гл", false, L"c:abc;w:Гл;"},        {true, false, nullptr, L"Гл 1", false, L"c:\u00D0\u0093\u00D0\u00BB 1;"},
-        {true, false, nullptr, L"a\u4E2Db", false, L"c:a\u00E4\u00B8\u00ADb;"}, {false, true, "\xD0\x93\xD0\xBB\xFF", nullptr, false, L"w:Гл\uFFFD;"},
-        {true, false, nullptr, nullptr, true, L"c:;c:;"},         {false, true, nullptr, nullptr, true, L"w:;w:;"},
-        {false, false, "x", L"x", false, L""}};
-    for (const auto& r : rows) {
-        Received got;
-        Tek_string_adapter* adp = ek_string_adp_create(r.has_narrow ? Received::narrow : nullptr, r.has_wide ? Received::wide : nullptr, &got);
-        ASSERT_NE(adp, nullptr);
-        if (r.narrow || r.feed_null) ek_string_adp_feed_c(adp, r.narrow);
-        if (r.wide || r.feed_null) ek_string_adp_feed(adp, r.wide);
-        EXPECT_EQ((ek_string_adp_destroy(adp), got.log), r.want);
-    }
-    struct Self { Tek_string_adapter* adp; std::string got; } self{nullptr, {}};
-    auto destroying = [](const char* text, void* c) { static_cast<Self*>(c)->got += text, ek_string_adp_destroy(static_cast<Self*>(c)->adp); };
-    self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed(self.adp, L"Г");
-    self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed_c(self.adp, "direct");
-    EXPECT_EQ(self.got, "\xD0\x93" "direct");
-    auto* thrower = ek_string_adp_create([](const char*, void*) { throw std::runtime_error("host"); }, [](const wchar_t*, void*) { throw 7; }, nullptr);
-    EXPECT_NO_THROW((ek_string_adp_feed_c(thrower, "x"), ek_string_adp_feed(thrower, L"x")));
-    ek_string_adp_destroy(thrower), ek_string_adp_feed_c(nullptr, "x"), ek_string_adp_feed(nullptr, L"x"), ek_string_adp_destroy(nullptr);
-}
-
-// One name made of ASCII letters, digits and '_' is fed: Cyrillic letters become Latin, the signs are
-// dropped, every other character (one outside the basic plane too) becomes one '_'; null is the empty text.
-TEST(Translit, NamesOfLettersDigitsAndUnderscores) {
-    const struct { const wchar_t *text, *want; } rows[] = {
-        {L"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ", L"ABVGDEEZhZIYKLMNOPRSTUFKhTsChShShchYEYuYa"},
-        {L"абвгдеёжзийклмнопрстуфхцчшщъыьэюя", L"abvgdeezhziyklmnoprstufkhtschshshchyeyuya"},
-        {L"ЄєІіЇїҐґЎў Київ", L"YeyeIiYiyiGgUu_Kiyiv"}, {L"ЀЏѐџ", L"EDzhedzh"}, {L"Объём Соль", L"Obem_Sol"},
-        {L"azAZ09_`{@[/:", L"azAZ09_______"}, {L"été", L"_t_"} /* accented Latin is not ASCII */,
-        {L"中\U0001F600Г", L"__G"}, {L"", L""}, {nullptr, L""},
-    };
-    for (const auto& r : rows) {
-        Received got;
-        Tek_string_adapter* adp = ek_string_adp_create(nullptr, Received::wide, &got);
-        ek_translit(r.text, adp), ek_string_adp_destroy(adp);
-        EXPECT_EQ(got.log, L"w:" + std::wstring(r.want) + L";") << ::testing::PrintToString(std::wstring(r.text ? r.text : L"null"));
-    }
-    ek_translit(L"x", nullptr);
-}
 
 // $TMPDIR with a trailing separator, else /tmp/, until a host sets a folder; null or "" reset. An
 // answer stays valid until the next set, even when $TMPDIR changes in between.

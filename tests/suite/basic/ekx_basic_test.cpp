@@ -1,12 +1,15 @@
-// Variants, tuples and tables (each kind through every getter, deep copies, the order, bad input), update
-// events and their property lists, event queues, and channels whose clients change them during delivery.
+// The portable parts of ekx_basic: variants, tuples and tables (each kind through every getter, deep copies, the order, bad
+// input); update events, event queues, and channels whose clients change them during delivery; the undo history; string
+// adapters and the transliteration of names.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cwchar>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
+#include <string>
 
 #include "ek_text.h"
 #include "ekx_basic.h"
@@ -27,19 +30,17 @@ struct Tuple {
 int target[2];
 
 // Assigns a value written as "<kind letter>:<value>": i integer, d double, s narrow text, w wide text, p pointer
-// to target[n], t tuple of n empty elements; S, W, T a null text or tuple; ? an unknown kind; nothing clears.
+// to target[n], t tuple of n empty elements; s, w, t alone a null text or tuple; ? an unknown kind; nothing clears.
 void set(Tek_any* a, const std::wstring& written) {
     const std::wstring v = written.size() > 2 ? written.substr(2) : L"";
+    const bool null = written.size() == 1;
     switch (written.empty() ? L' ' : written[0]) {
         case L'i': return any_assign_integer(a, std::stoll(v));
         case L'd': return any_assign_double(a, v == L"nan" ? NAN : std::stod(v));
-        case L's': return any_assign_string(a, std::string(v.begin(), v.end()).c_str());
-        case L'w': return any_assign_wstring(a, v.c_str());
+        case L's': return any_assign_string(a, null ? nullptr : std::string(v.begin(), v.end()).c_str());
+        case L'w': return any_assign_wstring(a, null ? nullptr : v.c_str());
         case L'p': return any_assign_pointer(a, &target[std::stoi(v)]);
-        case L't': { Tuple t(std::stoi(v)); return any_assign_tuple(a, &t.t); }
-        case L'S': return any_assign_string(a, nullptr);
-        case L'W': return any_assign_wstring(a, nullptr);
-        case L'T': return any_assign_tuple(a, nullptr);
+        case L't': { Tuple t(null ? 0 : std::stoi(v)); return any_assign_tuple(a, null ? nullptr : &t.t); }
         case L'?': a->kind = 99, a->value.integer = 12345; return;
         default: return any_clear(a);
     }
@@ -64,8 +65,8 @@ std::string getters(Tek_any* a) {
 TEST(Variant, EveryKindThroughEveryGetterAndTheOrder) {
     const struct { const wchar_t* written; const char* getters; } rows[] = {
         {L"", "0 0 0 - - - -"}, {L"i:-5000000000", "1 -5000000000 -5e+09 - - - -"}, {L"d:2.5", "2 0 2.5 - - - -"},
-        {L"s:\xC3\xEB", "3 0 0 '\xC3\xEB' - - -"}, {L"S", "3 0 0 '' - - -"}, {L"w:Г", "4 0 0 - \"Г\" - -"}, {L"W", "4 0 0 - \"\" - -"},
-        {L"t:3", "5 0 0 - - - 3"}, {L"T", "5 0 0 - - - 0"}, {L"p:1", "6 0 0 - - 1 -"}, {L"?", "0 0 0 - - - -"}};
+        {L"s:\xC3\xEB", "3 0 0 '\xC3\xEB' - - -"}, {L"s", "3 0 0 '' - - -"}, {L"w:Г", "4 0 0 - \"Г\" - -"}, {L"w", "4 0 0 - \"\" - -"},
+        {L"t:3", "5 0 0 - - - 3"}, {L"t", "5 0 0 - - - 0"}, {L"p:1", "6 0 0 - - 1 -"}, {L"?", "0 0 0 - - - -"}};
     for (const auto& r : rows) {
         Any a, copy, empty;
         any_assign_integer(&a.v, 7), set(&a.v, r.written);  // over something to replace
@@ -78,7 +79,7 @@ TEST(Variant, EveryKindThroughEveryGetterAndTheOrder) {
         {L"i:1", L"i:2", -1},      {L"i:1", L"d:1", -1},       {L"d:1", L"s:1", -1},      {L"d:-1", L"d:0.5", -1},
         {L"d:nan", L"d:nan", 0},   {L"d:1e300", L"d:nan", -1}, {L"s:abc", L"s:abd", -1}, {L"s:abc", L"s:abc", 0},
         {L"s:abc", L"s:\xE0", -1}, {L"w:x", L"w:y", -1},       {L"w:x", L"w:x", 0},       {L"p:0", L"p:1", -1},
-        {L"T", L"t:3", -1},        {L"S", L"s:", 0},           {L"", L"?", 0},            {L"", L"i:0", -1}};
+        {L"t", L"t:3", -1},        {L"s", L"s:", 0},           {L"", L"?", 0},            {L"", L"i:0", -1}};
     for (const auto& r : order) {
         Any a, b;
         set(&a.v, r.a), set(&b.v, r.b);
@@ -312,19 +313,194 @@ TEST(Channel, RegistrationFreshQueuesAndBadInput) {
         any_assign_integer(tuple_get(ek_event_queue_get_event(h.queue, 0), 1), -1), table_resize(h.queue, 3);
         if (++round == 2) tuple_clear(&original.t);
     };
-    h.b.react = [&](Harness& h) {
-        b_saw += std::to_string(ek_event_queue_get_size(h.queue)) + "x" +
-                 std::to_string(any_get_integer(tuple_get(ek_event_queue_get_event(h.queue, 0), 1))) + " ";
-    };
+    h.b.react = [&](Harness& h) { b_saw += std::to_string(ek_event_queue_get_size(h.queue)) + "x" +
+                                           std::to_string(any_get_integer(tuple_get(ek_event_queue_get_event(h.queue, 0), 1))) + " "; };
     EXPECT_EQ((ek_event_channel_broadcast(h.ch, &original.t), any_get_integer(tuple_get(&original.t, 1))), 42);
     EXPECT_EQ((ek_event_channel_broadcast(h.ch, &original.t), b_saw), "1x42 1x42 ");
     h.a.react = h.b.react = {};
-    ek_event_channel_broadcast(h.ch, nullptr);   // no event: nothing delivered
-    ek_event_channel_broadcast(h.ch, &empty.t);  // an empty tuple is an event all the same
+    ek_event_channel_broadcast(h.ch, nullptr), ek_event_channel_broadcast(h.ch, &empty.t);  // no event: nothing; an empty tuple is one
     EXPECT_EQ(h.log, "a0 b0 a0 b0 a0 b0");
     ek_event_channel_destroy(nullptr), ek_event_channel_add_client(nullptr, Harness::on_event, &h.a);
     ek_event_channel_del_client(nullptr, nullptr, nullptr), ek_event_channel_broadcast(nullptr, &empty.t);
     EXPECT_EQ(ek_event_channel_get_client_count(nullptr), 0u);
+}
+
+using Hook = std::function<void()>;
+
+// One history whose callbacks append to a log ("redo 2", "undo 2", "erase 2", "begin", "end"). Items
+// are heap objects freed by their erase callback, so the sanitizer build sees an item erased twice or never.
+class History : public ::testing::Test {
+protected:
+    struct Item { History* owner; std::string name; Hook on_redo, on_undo, on_erase; };
+    static void call(void* p, const char* what, Hook Item::*hook) {
+        Item* i = static_cast<Item*>(p);
+        i->owner->note(std::string(what) + " " + i->name);
+        if (i->*hook) (i->*hook)();
+    }
+    static void redo(void* p) { call(p, "redo", &Item::on_redo); }
+    static void undo(void* p) { call(p, "undo", &Item::on_undo); }
+    static void erase(void* p) { call(p, "erase", &Item::on_erase), delete static_cast<Item*>(p); }
+    static void begin(void* p) { static_cast<History*>(p)->note("begin"), static_cast<History*>(p)->on_begin(); }
+    static void end(void* p) { static_cast<History*>(p)->note("end"); }
+
+    void SetUp() override { ASSERT_TRUE(h = ek_history_manager_create_history(mgr, begin, end, this)); }
+    void TearDown() override { EXPECT_EQ((ek_history_destroy(h), ek_history_manager_get_history_count(mgr)), base); }
+    void note(const std::string& s) { log += (log.empty() ? "" : ", ") + s; }
+    void add(const std::string& name, Hook on_redo = {}, Hook on_undo = {}, Hook on_erase = {}) {
+        ek_history_add_item(h, redo, undo, erase, new Item{this, name, on_redo, on_undo, on_erase});
+    }
+    // The log since the last call, and the undo and redo counts after it.
+    std::string take() {
+        const std::string out = log + " | " + std::to_string(ek_history_get_undo_count(h)) + " " + std::to_string(ek_history_get_redo_count(h));
+        return log.clear(), out;
+    }
+
+    Tek_history_manager* mgr = ek_history_manager_get_instance();
+    size_t base = ek_history_manager_get_history_count(mgr);
+    Tek_history* h = nullptr;
+    std::string log;
+    Hook on_begin = [] {};
+};
+
+// Added items are performed once; steps run in order inside one bracket; stepping past either end fails and does nothing, zero steps call
+// nothing; a new item erases the redo tail and clear erases everything, newest first, the history staying usable; destroying erases what is left.
+TEST_F(History, StepsRunInOrderInsideOneBracket) {
+    EXPECT_EQ((add("1"), take()), "redo 1 | 1 0");
+    add("2"), add("3"), add("4"), log.clear();
+    EXPECT_TRUE(ek_history_undo(h, 3) && take() == "begin, undo 4, undo 3, undo 2, end | 1 3");
+    EXPECT_TRUE(ek_history_redo(h, 2) && take() == "begin, redo 2, redo 3, end | 3 1");
+    EXPECT_FALSE(ek_history_undo(h, 4) || ek_history_redo(h, 2) || ek_history_undo(h, size_t(-1)));
+    EXPECT_TRUE(ek_history_undo(h, 0) && ek_history_redo(h, 0));
+    EXPECT_EQ(take(), " | 3 1");
+    EXPECT_TRUE(ek_history_undo(h, 2));
+    take(), add("new");
+    EXPECT_EQ(take(), "erase 4, erase 3, erase 2, redo new | 2 0");
+    EXPECT_TRUE(ek_history_undo(h, 1));
+    EXPECT_EQ((ek_history_clear(h), take()), "begin, undo new, end, erase new, erase 1 | 0 0");
+    EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_redo(h, 1));
+    add("1"), add("2"), add("3"), ek_history_undo(h, 2), log.clear(), ek_history_destroy(h), h = nullptr;
+    EXPECT_EQ(log, "erase 3, erase 2, erase 1");
+}
+
+// The manager lists histories in creation order; null item callbacks make that step do nothing;
+// histories are independent; null and foreign handles are not used; throwing callbacks are contained.
+TEST_F(History, TheManagerAndItsHistories) {
+    Tek_history* second = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
+    Tek_history* third = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(ek_history_manager_get_history_count(mgr), base + 3);
+    EXPECT_TRUE(ek_history_manager_get_history(mgr, base) == h && ek_history_manager_get_history(mgr, base + 1) == second);
+    EXPECT_TRUE(ek_history_manager_get_history(mgr, base + 2) == third && !ek_history_manager_get_history(mgr, base + 3));
+    EXPECT_EQ((ek_history_destroy(second), ek_history_manager_get_history(mgr, base + 1)), third);
+    ek_history_add_item(third, nullptr, nullptr, nullptr, &base), ek_history_add_item(third, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(ek_history_undo(third, 2) && ek_history_redo(third, 1) && ek_history_get_redo_count(third) == 1);
+    ek_history_destroy(third);
+    ek_history_add_item(h, redo, nullptr, erase, new Item{this, "u", {}, {}, {}});  // only undo missing
+    EXPECT_TRUE(ek_history_undo(h, 1) && take() == "redo u, begin, end | 0 1");
+    EXPECT_EQ((ek_history_manager_set_enabled(false), ek_history_manager_get_instance()), nullptr);
+    EXPECT_EQ((ek_history_manager_set_enabled(true), ek_history_manager_get_instance()), mgr);
+    alignas(64) unsigned char fake[256] = {};
+    for (void* bad : {static_cast<void*>(nullptr), static_cast<void*>(fake)}) {
+        Tek_history* hb = static_cast<Tek_history*>(bad);
+        Tek_history_manager* mb = static_cast<Tek_history_manager*>(bad);
+        ek_history_add_item(hb, redo, undo, erase, nullptr), ek_history_clear(hb), ek_history_destroy(hb);
+        EXPECT_TRUE(!ek_history_undo(hb, 0) && !ek_history_redo(hb, 1) && !ek_history_get_undo_count(hb) && !ek_history_get_redo_count(hb));
+        EXPECT_TRUE(!ek_history_manager_create_history(mb, begin, end, this) && !ek_history_manager_get_history_count(mb) &&
+                    !ek_history_manager_get_history(mb, 0));
+    }
+    EXPECT_NO_THROW((ek_history_clear(h), log.clear(), add("t", [] { throw std::runtime_error("redo"); }, [] { throw 1; })));
+    EXPECT_NO_THROW(EXPECT_TRUE(ek_history_undo(h, 1)));
+    EXPECT_EQ(take(), "redo t, begin, undo t, end | 0 1");
+}
+
+// A callback that calls into its own history: add performs the item and erases it unrecorded; undo,
+// redo and clear are refused; destroy ends a walk after the current step and erases afterwards.
+TEST_F(History, CallbacksThatCallBack) {
+    add("outer", {}, [this] { add("inner"); }), log.clear();
+    EXPECT_EQ((ek_history_undo(h, 1), take()), "begin, undo outer, redo inner, erase inner, end | 0 1");
+    ek_history_clear(h), add("first", [this] { add("nested"); });  // also inside the redo that add itself runs
+    EXPECT_EQ(take(), "erase outer, redo first, redo nested, erase nested | 1 0");
+
+    ek_history_clear(h);
+    bool nested = true;
+    std::string counts;
+    const Hook count = [&] { counts += std::to_string(ek_history_get_undo_count(h)); };
+    on_begin = [&] { nested = ek_history_undo(h, 1) || ek_history_redo(h, 1), ek_history_clear(h), count(); };
+    add("1", count, count), add("2", count, count), add("3", count, count), log.clear(), counts.clear();
+    ASSERT_TRUE(ek_history_undo(h, 3) && ek_history_redo(h, 2));
+    EXPECT_TRUE(!nested && counts == "3210012");  // undoing item k leaves k-1 undoable, redoing it makes k
+    EXPECT_EQ(take(), "begin, undo 3, undo 2, undo 1, end, begin, redo 1, redo 2, end | 2 1");
+    on_begin = [] {}, ek_history_clear(h);
+
+    add("x", {}, {}, [this] { ek_history_clear(h), add("late"); });  // refused, and performed unrecorded
+    add("y"), log.clear(), ek_history_clear(h);
+    EXPECT_EQ(take(), "erase y, erase x, redo late, erase late | 0 0");
+
+    add("1"), add("2"), add("3"), add("4", {}, [this] {
+        ek_history_destroy(h);
+        EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_get_undo_count(h));  // gone for callers at once
+    }), add("5"), log.clear();
+    EXPECT_TRUE(ek_history_undo(h, 5) && log == "begin, undo 5, undo 4, end, erase 5, erase 4, erase 3, erase 2, erase 1");
+    EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
+
+    h = ek_history_manager_create_history(mgr, begin, end, this), add("old"), log.clear(), add("new", [this] { ek_history_destroy(h); });
+    EXPECT_EQ(log, "redo new, erase new, erase old");
+    h = nullptr;
+}
+
+// What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of its value) and "w:<text>;" for wide text.
+struct Received {
+    std::wstring log;
+    static void narrow(const char* text, void* self) {
+        std::wstring& log = static_cast<Received*>(self)->log += L"c:";
+        for (const char* p = text; *p; ++p) log += wchar_t(static_cast<unsigned char>(*p));
+        log += L";";
+    }
+    static void wide(const wchar_t* text, void* self) { static_cast<Received*>(self)->log.append(L"w:").append(text).append(L";"); }
+};
+
+// A feed reaches the callback of its own form; without one it is converted through the narrow encoding (UTF-8 here; a bad byte becomes U+FFFD);
+// a null text is fed as the empty text, once. A callback may destroy its own adapter, also on the conversion path; throwing ones are contained.
+TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
+    const struct { bool has_narrow, has_wide; const char* narrow; const wchar_t* wide; bool feed_null; const wchar_t* want; } rows[] = {
+        {true, true, "abc", L"Гл", false, L"c:abc;w:Гл;"},        {true, false, nullptr, L"Гл 1", false, L"c:\u00D0\u0093\u00D0\u00BB 1;"},
+        {true, false, nullptr, L"a\u4E2Db", false, L"c:a\u00E4\u00B8\u00ADb;"}, {false, true, "\xD0\x93\xD0\xBB\xFF", nullptr, false, L"w:Гл\uFFFD;"},
+        {true, false, nullptr, nullptr, true, L"c:;c:;"},         {false, true, nullptr, nullptr, true, L"w:;w:;"},
+        {false, false, "x", L"x", false, L""}};
+    for (const auto& r : rows) {
+        Received got;
+        Tek_string_adapter* adp = ek_string_adp_create(r.has_narrow ? Received::narrow : nullptr, r.has_wide ? Received::wide : nullptr, &got);
+        ASSERT_NE(adp, nullptr);
+        if (r.narrow || r.feed_null) ek_string_adp_feed_c(adp, r.narrow);
+        if (r.wide || r.feed_null) ek_string_adp_feed(adp, r.wide);
+        EXPECT_EQ((ek_string_adp_destroy(adp), got.log), r.want);
+    }
+    struct Self { Tek_string_adapter* adp; std::string got; } self{nullptr, {}};
+    auto destroying = [](const char* text, void* c) { static_cast<Self*>(c)->got += text, ek_string_adp_destroy(static_cast<Self*>(c)->adp); };
+    self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed(self.adp, L"Г");
+    self.adp = ek_string_adp_create(destroying, nullptr, &self), ek_string_adp_feed_c(self.adp, "direct");
+    EXPECT_EQ(self.got, "\xD0\x93" "direct");
+    auto* thrower = ek_string_adp_create([](const char*, void*) { throw std::runtime_error("host"); }, [](const wchar_t*, void*) { throw 7; }, nullptr);
+    EXPECT_NO_THROW((ek_string_adp_feed_c(thrower, "x"), ek_string_adp_feed(thrower, L"x")));
+    ek_string_adp_destroy(thrower), ek_string_adp_feed_c(nullptr, "x"), ek_string_adp_feed(nullptr, L"x"), ek_string_adp_destroy(nullptr);
+}
+
+// One name made of ASCII letters, digits and '_' is fed: Cyrillic letters become Latin, the signs are
+// dropped, every other character (one outside the basic plane too) becomes one '_'; null is the empty text.
+TEST(Translit, NamesOfLettersDigitsAndUnderscores) {
+    const struct { const wchar_t *text, *want; } rows[] = {
+        {L"АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ", L"ABVGDEEZhZIYKLMNOPRSTUFKhTsChShShchYEYuYa"},
+        {L"абвгдеёжзийклмнопрстуфхцчшщъыьэюя", L"abvgdeezhziyklmnoprstufkhtschshshchyeyuya"},
+        {L"ЄєІіЇїҐґЎў Київ", L"YeyeIiYiyiGgUu_Kiyiv"}, {L"ЀЏѐџ", L"EDzhedzh"}, {L"Объём Соль", L"Obem_Sol"},
+        {L"azAZ09_`{@[/:", L"azAZ09_______"}, {L"été", L"_t_"} /* accented Latin is not ASCII */,
+        {L"中\U0001F600Г", L"__G"}, {L"", L""}, {nullptr, L""},
+    };
+    for (const auto& r : rows) {
+        Received got;
+        Tek_string_adapter* adp = ek_string_adp_create(nullptr, Received::wide, &got);
+        ek_translit(r.text, adp), ek_string_adp_destroy(adp);
+        EXPECT_EQ(got.log, L"w:" + std::wstring(r.want) + L";") << ::testing::PrintToString(std::wstring(r.text ? r.text : L"null"));
+    }
+    ek_translit(L"x", nullptr);
 }
 
 }  // namespace
