@@ -217,8 +217,7 @@ TEST(UpdateEvent, IdsPropertyListsAndQueues) {
 TEST(PropList, FindAndAggregate) {
     Tuple list, empty, malformed, target;
     add(&list.t, "5"), add(&list.t, "Name"), tuple_resize(&malformed.t, 2);
-    any_assign_integer(tuple_get(&malformed.t, 0), 5);       // not an entry
-    any_assign_tuple(tuple_get(&malformed.t, 1), &empty.t);  // an entry without a key
+    any_assign_integer(tuple_get(&malformed.t, 0), 5), any_assign_tuple(tuple_get(&malformed.t, 1), &empty.t);  // no entry; an entry without a key
     EXPECT_TRUE(!ek_update_event_prop_list_get_key(&malformed.t, 0) && !ek_update_event_prop_list_get_key(&malformed.t, 1));
     Tek_any i5, name, d5;
     any_init(&i5), any_init(&name), any_init(&d5), any_assign_integer(&i5, 5), any_assign_string(&name, "Name"), any_assign_double(&d5, 5.0);
@@ -370,13 +369,9 @@ TEST_F(History, StepsRunInOrderInsideOneBracket) {
     EXPECT_TRUE(ek_history_undo(h, 3) && take() == "begin, undo 4, undo 3, undo 2, end | 1 3");
     EXPECT_TRUE(ek_history_redo(h, 2) && take() == "begin, redo 2, redo 3, end | 3 1");
     EXPECT_FALSE(ek_history_undo(h, 4) || ek_history_redo(h, 2) || ek_history_undo(h, size_t(-1)));
-    EXPECT_TRUE(ek_history_undo(h, 0) && ek_history_redo(h, 0));
-    EXPECT_EQ(take(), " | 3 1");
-    EXPECT_TRUE(ek_history_undo(h, 2));
-    take(), add("new");
-    EXPECT_EQ(take(), "erase 4, erase 3, erase 2, redo new | 2 0");
-    EXPECT_TRUE(ek_history_undo(h, 1));
-    EXPECT_EQ((ek_history_clear(h), take()), "begin, undo new, end, erase new, erase 1 | 0 0");
+    EXPECT_TRUE(ek_history_undo(h, 0) && ek_history_redo(h, 0) && take() == " | 3 1");
+    EXPECT_TRUE(ek_history_undo(h, 2) && (take(), add("new"), take()) == "erase 4, erase 3, erase 2, redo new | 2 0");
+    EXPECT_TRUE(ek_history_undo(h, 1) && (ek_history_clear(h), take()) == "begin, undo new, end, erase new, erase 1 | 0 0");
     EXPECT_FALSE(ek_history_undo(h, 1) || ek_history_redo(h, 1));
     add("1"), add("2"), add("3"), ek_history_undo(h, 2), log.clear(), ek_history_destroy(h), h = nullptr;
     EXPECT_EQ(log, "erase 3, erase 2, erase 1");
@@ -385,8 +380,8 @@ TEST_F(History, StepsRunInOrderInsideOneBracket) {
 // The manager lists histories in creation order; null item callbacks make that step do nothing;
 // histories are independent; null and foreign handles are not used; throwing callbacks are contained.
 TEST_F(History, TheManagerAndItsHistories) {
-    Tek_history* second = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
-    Tek_history* third = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
+    Tek_history *second = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr),
+                *third = ek_history_manager_create_history(mgr, nullptr, nullptr, nullptr);
     ASSERT_EQ(ek_history_manager_get_history_count(mgr), base + 3);
     EXPECT_TRUE(ek_history_manager_get_history(mgr, base) == h && ek_history_manager_get_history(mgr, base + 1) == second);
     EXPECT_TRUE(ek_history_manager_get_history(mgr, base + 2) == third && !ek_history_manager_get_history(mgr, base + 3));
@@ -408,8 +403,7 @@ TEST_F(History, TheManagerAndItsHistories) {
                     !ek_history_manager_get_history(mb, 0));
     }
     EXPECT_NO_THROW((ek_history_clear(h), log.clear(), add("t", [] { throw std::runtime_error("redo"); }, [] { throw 1; })));
-    EXPECT_NO_THROW(EXPECT_TRUE(ek_history_undo(h, 1)));
-    EXPECT_EQ(take(), "redo t, begin, undo t, end | 0 1");
+    EXPECT_NO_THROW(EXPECT_TRUE(ek_history_undo(h, 1) && take() == "redo t, begin, undo t, end | 0 1"));
 }
 
 // A callback that calls into its own history: add performs the item and erases it unrecorded; undo,
@@ -417,8 +411,8 @@ TEST_F(History, TheManagerAndItsHistories) {
 TEST_F(History, CallbacksThatCallBack) {
     add("outer", {}, [this] { add("inner"); }), log.clear();
     EXPECT_EQ((ek_history_undo(h, 1), take()), "begin, undo outer, redo inner, erase inner, end | 0 1");
-    ek_history_clear(h), add("first", [this] { add("nested"); });  // also inside the redo that add itself runs
-    EXPECT_EQ(take(), "erase outer, redo first, redo nested, erase nested | 1 0");
+    EXPECT_EQ((ek_history_clear(h), add("first", [this] { add("nested"); }), take()),  // also inside the redo that add itself runs
+              "erase outer, redo first, redo nested, erase nested | 1 0");
 
     ek_history_clear(h);
     bool nested = true;
@@ -432,8 +426,7 @@ TEST_F(History, CallbacksThatCallBack) {
     on_begin = [] {}, ek_history_clear(h);
 
     add("x", {}, {}, [this] { ek_history_clear(h), add("late"); });  // refused, and performed unrecorded
-    add("y"), log.clear(), ek_history_clear(h);
-    EXPECT_EQ(take(), "erase y, erase x, redo late, erase late | 0 0");
+    EXPECT_EQ((add("y"), log.clear(), ek_history_clear(h), take()), "erase y, erase x, redo late, erase late | 0 0");
 
     add("1"), add("2"), add("3"), add("4", {}, [this] {
         ek_history_destroy(h);
@@ -443,8 +436,7 @@ TEST_F(History, CallbacksThatCallBack) {
     EXPECT_EQ(ek_history_manager_get_history_count(mgr), base);
 
     h = ek_history_manager_create_history(mgr, begin, end, this), add("old"), log.clear(), add("new", [this] { ek_history_destroy(h); });
-    EXPECT_EQ(log, "redo new, erase new, erase old");
-    h = nullptr;
+    EXPECT_EQ((h = nullptr, log), "redo new, erase new, erase old");
 }
 
 // What an adapter's callbacks received: "c:<bytes>;" for narrow text (each byte as the character of its value) and "w:<text>;" for wide text.
@@ -469,7 +461,6 @@ TEST(StringAdapter, FeedsReachOneCallbackConvertedWhenNeeded) {
     for (const auto& r : rows) {
         Received got;
         Tek_string_adapter* adp = ek_string_adp_create(r.has_narrow ? Received::narrow : nullptr, r.has_wide ? Received::wide : nullptr, &got);
-        ASSERT_NE(adp, nullptr);
         if (r.narrow || r.feed_null) ek_string_adp_feed_c(adp, r.narrow);
         if (r.wide || r.feed_null) ek_string_adp_feed(adp, r.wide);
         EXPECT_EQ((ek_string_adp_destroy(adp), got.log), r.want);

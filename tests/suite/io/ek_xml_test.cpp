@@ -59,11 +59,8 @@ inline std::wstring node_name(Tek_xml_node* node) {
 }
 
 // A document loaded from a file, or from bytes written by hand; null when the load is refused.
-inline Doc load_file(const std::wstring& path) {
-    Doc doc = new_doc();
-    return ek_xml_load_from_file_w(doc.get(), path.c_str()) ? std::move(doc) : nullptr;
-}
-inline Doc load_text(const TempDir& dir, const std::string& bytes) { return write_text(dir.path() / "in.xml", bytes), load_file(dir.file("in.xml")); }
+Doc load_file(const std::wstring& path) { Doc doc = new_doc(); return ek_xml_load_from_file_w(doc.get(), path.c_str()) ? std::move(doc) : nullptr; }
+Doc load_text(const TempDir& dir, const std::string& bytes) { return write_text(dir.path() / "in.xml", bytes), load_file(dir.file("in.xml")); }
 
 
 // Every set_node makes a new child; the order holds through a file; a walk by index sees a child added after it began. Lookups by
@@ -339,8 +336,7 @@ TEST(ValueReads, ReadsAcceptWhatTheOtherWritersWroteNarrowOrWide) {
     Captured c;
     EXPECT_TRUE((ek_xnode_get_node_str(r, "None", nullptr, c.adapter), c.feeds) == 1 && c.wide.empty());
 
-    const char* name = "\xD0\x98\xD0\xBC\xD1\x8F";  // Имя
-    const char* depth = "\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0";  // Глубина
+    const char *name = "\xD0\x98\xD0\xBC\xD1\x8F", *depth = "\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0";  // Имя, Глубина
     ASSERT_TRUE(ek_xnode_add_node_str(r, name, depth) && ek_xnode_add_node_int(r, L"Число", 5));
     EXPECT_TRUE(wstr_value(r, L"Имя") == L"Глубина" && str_value(r, name) == depth);
     EXPECT_EQ(str_value(r, "\xD0\xA7\xD0\xB8\xD1\x81\xD0\xBB\xD0\xBE"), "5");
@@ -446,8 +442,7 @@ TEST(XmlFile, SavingReplacesTheFileAtomically) {
     const auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ((small = old, small.rlim_cur = 4096, ::setrlimit(RLIMIT_FSIZE, &small)), 0);
     const bool saved = ek_xml_save_to_file_w(big.get(), path.c_str());
-    ::setrlimit(RLIMIT_FSIZE, &old), ::signal(SIGXFSZ, old_handler);
-    EXPECT_FALSE(saved);
+    EXPECT_FALSE((::setrlimit(RLIMIT_FSIZE, &old), ::signal(SIGXFSZ, old_handler), saved));
     write_text(dir.path() / "plain", "not a folder");  // places that cannot be written
     sfs::create_directory(dir.path() / "folder");
     for (const std::wstring& bad : {dir.file("plain/doc.xml"), dir.file("missing/doc.xml"), dir.file("folder"),
