@@ -8,8 +8,7 @@
 
 namespace {
 
-// $TMPDIR with a trailing separator, else /tmp/, until a host sets a folder; null or "" reset. An
-// answer stays valid until the next set, even when $TMPDIR changes in between.
+// $TMPDIR with a trailing separator, else /tmp/, until a host sets a folder (null or "" reset); an answer lasts until the next set.
 TEST(Options, TemporaryFolder) {
     const char* env = std::getenv("TMPDIR");
     const std::string saved = env ? env : "";
@@ -17,11 +16,9 @@ TEST(Options, TemporaryFolder) {
         {nullptr, nullptr, L"/tmp/"},         {"", nullptr, L"/tmp/"},                  {"/var/tmp", nullptr, L"/var/tmp/"},
         {"/var/tmp/", nullptr, L"/var/tmp/"}, {"/tmp/\xD0\x93", nullptr, L"/tmp/Г/"},   {"/v", L"/data/undo/", L"/data/undo/"},
         {"/v", L"/data/undo", L"/data/undo/"}, {"/v", L"C:\\temp\\", L"C:\\temp\\"}, {"/v", L"", L"/v/"}};
-    for (const auto& r : rows) {
-        r.env ? setenv("TMPDIR", r.env, 1) : unsetenv("TMPDIR");
-        ek_options_set_temp_wpath(L"/x"), ek_options_set_temp_wpath(r.set);
-        EXPECT_STREQ(ek_options_get_temp_wpath(), r.want) << (r.env ? r.env : "unset");
-    }
+    for (const auto& r : rows)
+        EXPECT_STREQ((r.env ? setenv("TMPDIR", r.env, 1) : unsetenv("TMPDIR"), ek_options_set_temp_wpath(L"/x"), ek_options_set_temp_wpath(r.set),
+                      ek_options_get_temp_wpath()), r.want) << (r.env ? r.env : "unset");
     ek_options_set_temp_wpath(L"/data"), setenv("TMPDIR", "/elsewhere", 1);
     EXPECT_STREQ(ek_options_get_temp_wpath(), L"/data/");  // a set folder outranks the environment
     const wchar_t* first = (ek_options_set_temp_wpath(nullptr), ek_options_get_temp_wpath());
@@ -29,8 +26,7 @@ TEST(Options, TemporaryFolder) {
     env ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
 }
 
-// The state is the set of trapping exceptions (as the processor's mask shows it); disable masks all;
-// restore reinstates exactly the saved set, bits that name no exception ignored.
+// The state is the set of trapping exceptions; disable masks all; restore sets exactly the saved set, other bits ignored.
 TEST(Fpe, DisableAndRestore) {
     const int saved = fegetexcept();
     EXPECT_EQ((fedisableexcept(FE_ALL_EXCEPT), ek_math_fpe_get_state()), 0u);

@@ -1,7 +1,5 @@
-// The XML service: the tree (children in order, lookups by name, values held as attributes, handles null everywhere and
-// released in any order), names (a tree holds only what its document can save and load again, and reads the same after),
-// values by key (read back as written; reads accept what the other writers wrote, refuse texts not of their type) and files
-// (the bytes a save writes in each encoding, hand-written files, atomic replacement, hostile files refused without a crash).
+// The XML service: the tree and its handles, names (a tree holds only what its document can save and load again), values by
+// key, and files (the bytes a save writes, hand-written files, atomic replacement, hostile files refused without a crash).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -118,8 +116,7 @@ TEST(XmlTree, ReadingSkipsTextTakesAttributesAndFindsTheRoot) {
     EXPECT_TRUE(!ek_xml_set_root_w(doc.get(), L"bad name") && node_name(root_of(doc.get()).get()) == L"Документ");
 }
 
-// Null handles, keys and texts give the failure value; closing a handle never changes the document,
-// and handles may be closed after their document or tree is gone (the sanitizers would see a touch).
+// Null handles, keys and texts fail; handles may be closed in any order, after their document or tree is gone (sanitizers watch).
 TEST(XmlHandles, NullEverywhereAndHandlesOutliveTheirTree) {
     Doc doc = new_doc();
     Node root(ek_xml_set_root_w(doc.get(), L"R"));
@@ -164,8 +161,7 @@ const struct { const wchar_t *encoding, *name; bool saveable; } k_names[] = {
     {L"UTF-8", L"\u00A9", false},      {L"UTF-8", L"\u2190", false},     {L"UTF-8", L"_a", true},            {L"UTF-8", L"\u00C0\u00B7", true},
     {L"UTF-8", L".x", false}};
 
-// The three routes by which a name enters a tree below the root: a child element, and a value under
-// a wide or a narrow key (UTF-8 narrow text holds every name); the typed adders share the wide route.
+// The routes of a name into a tree: a child element, a value under a wide key (typed or text), or a narrow (UTF-8) key.
 const struct { const char* label; bool (*add)(Tek_xml_node* parent, const wchar_t* name); } k_adders[] = {
     {"set_node", [](Tek_xml_node* p, const wchar_t* n) { return Node(ek_xnode_set_node_w(p, n)) != nullptr; }},
     {"add_wstr", [](Tek_xml_node* p, const wchar_t* n) { return ek_xnode_add_node_wstr(p, n, L"v"); }},
@@ -195,8 +191,7 @@ TEST(XmlNames, OnlyNamesTheDocumentCanSaveAreTakenAndTheyReadBack) {
     }
 }
 
-// A document whose tree already holds a name keeps an encoding that can write it: switching to
-// one that lacks a character is refused, and a loaded file's names switch it to UTF-8.
+// The encoding always fits the names in the tree: a switch lacking a character is refused, a loaded file's names switch to UTF-8.
 TEST(XmlNames, TheEncodingAlwaysFitsTheNamesInTheTree) {
     const struct { const char* label; bool loaded; const wchar_t *name, *switch_to; const char* declared; } rows[] = {
         {"switch refused", false, L"Café", L"Windows-1251", "UTF-8"}, {"switch taken", false, L"Поле", L"Windows-1251", "Windows-1251"},
@@ -318,8 +313,7 @@ TEST(ValueReads, TextFormsOfNumbersAndBooleans) {
                 std::bit_cast<uint64_t>(ek_xnode_get_node_dbl(root.get(), L"P", 0)) == 0xFFF00000DEADBEEFull);
 }
 
-// Missing keys give the default, a null one the empty text, fed once. A narrow key or text (UTF-8 here)
-// and a wide one with the same characters are the same; either kind of reader gets the text without loss.
+// Missing keys give the default (null: "", fed once); narrow (UTF-8) and wide keys and texts are the same, read either way.
 TEST(ValueReads, ReadsAcceptWhatTheOtherWritersWroteNarrowOrWide) {
     Doc doc = new_doc();
     Node root(ek_xml_set_root_w(doc.get(), L"R"));
@@ -363,8 +357,7 @@ Doc doc_with(const std::wstring& caption, int fillers = 0) {
 
 std::wstring caption_of(const Doc& doc) { return doc ? wstr_value(root_of(doc.get()).get(), L"Caption") : L"<refused>"; }
 
-// Windows-1251 holds Cyrillic as bytes, the rest as references; UTF-8 is the default; encodings this library
-// cannot write are ignored; indentation adds lines but no text.
+// Windows-1251 has Cyrillic as bytes, the rest as references; UTF-8 is the default; unknown encodings ignored; indentation adds no text.
 TEST(XmlFile, WhatASaveWrites) {
     TempDir dir;
     const std::wstring path = dir.file("a.xml");
@@ -407,8 +400,7 @@ TEST(XmlFile, HandWrittenFilesInEachKnownEncodingLoad) {
         {"utf16 le", utf16(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + body, false), L"Глубина ä"},
         {"utf16 be", utf16(body, true), L"Глубина ä"}};
     for (const auto& f : files) EXPECT_EQ(caption_of(load_text(dir, f.bytes)), f.expect) << f.label;
-    // Single-byte letters after runs of every length around the converter's eight-byte steps, and files
-    // made almost only of letters that take two and three bytes in UTF-8, past any spare room.
+    // Letters after runs of every length around the converter's eight-byte steps; files of two- and three-byte UTF-8 letters only.
     for (size_t lead = 0; lead < 20; ++lead) {
         const std::string a(lead, 'a');
         EXPECT_EQ(caption_of(load_text(dir, k_decl_1251 + "<TGrDoc><Caption>" + a + "\xDF" + a + "\xB8\xA8</Caption></TGrDoc>")),
@@ -421,8 +413,7 @@ TEST(XmlFile, HandWrittenFilesInEachKnownEncodingLoad) {
         }
 }
 
-// Saving writes a temporary file beside the target and renames it over it: through a link, into the
-// linked file; with the rights of the old file; and a failure leaves the old file and no scraps.
+// A save renames a temporary file over the target: through a link into the linked file, with its rights; a failure leaves no trace.
 TEST(XmlFile, SavingReplacesTheFileAtomically) {
     TempDir dir;
     const std::wstring path = dir.file("doc.xml");
@@ -457,8 +448,7 @@ TEST(XmlFile, SavingReplacesTheFileAtomically) {
                 !Node(ek_xnode_get_node_by_no(root_of(again.get()).get(), 2001)));
 }
 
-// Loads bytes into a document that holds a tree already: a refused file must leave it, an accepted
-// one replaces it. Missing, folder and FIFO (which must not wait for a writer) are no files to load.
+// A refused load leaves the tree it found, an accepted one replaces it; missing, folder and FIFO (no wait) are no files to load.
 TEST(XmlFile, HostileAndBrokenFilesAreRefusedCleanly) {
     TempDir dir;
     ASSERT_EQ((sfs::create_directory(dir.path() / "folder"), ::mkfifo((dir.path() / "fifo").c_str(), 0600)), 0);

@@ -1,5 +1,4 @@
-// Folder watchers: which changes of which files reach a watcher, one announcement per burst,
-// delivery only on dispatch, and watchers that come and go.
+// Folder watchers: which changes reach a watcher, one announcement per burst, only on dispatch; watchers that come and go.
 #include <gtest/gtest.h>
 #include <poll.h>
 

@@ -15,8 +15,7 @@ Tek_vtx_d2 apply(const Tek_matrix3x3& m, double x, double y) {
     return ek_vtx_d2_apply_matrix3x3(&p, &m), p;
 }
 
-// Degrees to radians; the identity; row-major matrices applied to (x, y, 1), a projective last row
-// dividing and a degenerate one ignored; null arguments do nothing.
+// Degrees to radians; the identity; row-major matrices on (x, y, 1), a projective last row dividing, a degenerate one ignored.
 TEST(Matrix, AnglesIdentityAndApplication) {
     for (auto [deg, rad] : {std::pair{0.0, 0.0}, {180.0, pi}, {-45.0, -pi / 4}, {360.0, 2 * pi}}) EXPECT_DOUBLE_EQ(ek_grd2rad(deg), rad) << deg;
     Tek_matrix3x3 m;
@@ -24,8 +23,7 @@ TEST(Matrix, AnglesIdentityAndApplication) {
     for (int i = 0; i < 9; ++i) EXPECT_EQ(m.m[i / 3][i % 3], i % 4 == 0 ? 1.0 : 0.0) << i;
     const struct { double last[3], w; } rows[] = {{{0, 0, 1}, 1}, {{0, 0, 2}, 2}, {{0.5, 0.1, 0}, 1.5}, {{1, 0, -1}, 1}};
     for (const auto& r : rows) {
-        const Tek_matrix3x3 t{{{2, 3, 5}, {7, 11, 13}, {r.last[0], r.last[1], r.last[2]}}};
-        const Tek_vtx_d2 p = apply(t, 1, 10);
+        const Tek_vtx_d2 p = apply({{{2, 3, 5}, {7, 11, 13}, {r.last[0], r.last[1], r.last[2]}}}, 1, 10);
         EXPECT_TRUE(p.x == (2 + 30 + 5) / r.w && p.y == (7 + 110 + 13) / r.w) << r.w;
     }
     ek_matrix3x3_init_single(nullptr), ek_matrix3x3_init_grid2d(nullptr, 1, 2, 3, 4, 5);

@@ -1,5 +1,4 @@
-// The one codec of the project: Windows-1251, UTF-8, the host's narrow encoding (UTF-8 unless the
-// environment asks for Windows-1251) and case-insensitive comparison.
+// The one codec of the project: Windows-1251, UTF-8, the host's narrow encoding and case-insensitive comparison.
 #include "ek_text.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +23,7 @@ TEST(Codepage, Windows1251BothWays) {
     EXPECT_TRUE(!to_narrow_exact(std::wstring(1, wchar_t(0xD800)), out) && out == "?" && to_wide("a\xFF") == L"a\uFFFD");
 }
 
-// Each byte of a bad sequence (overlong, either end of the surrogates, cut short, past U+10FFFF)
-// becomes U+FFFD; the smallest sequence of each length and the last code point decode.
+// Each byte of a bad sequence (overlong, surrogate, cut short, past U+10FFFF) becomes U+FFFD; the extremes of each length decode.
 TEST(Utf8, BothWaysAndInvalidSequences) {
     const std::wstring w = L"x\u0416\u20AC\U0001F600";
     EXPECT_TRUE(to_utf8(w) == "x\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80" && from_utf8(to_utf8(w)) == w);
