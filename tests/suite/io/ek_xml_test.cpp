@@ -152,14 +152,12 @@ TEST(XmlHandles, NullEverywhereAndHandlesOutliveTheirTree) {
 
 // Expectations from the code pages themselves: é is in ISO-8859-1 but not in Windows-1251; Cyrillic, № (0xB9) and € (0x88) are in Windows-1251 only;
 // CJK is in neither. The XML name rules: no digit, '-' or '.' first, no space or sign anywhere; × and © are no name characters, · only inside.
+const wchar_t *const W = L"Windows-1251", *const U = L"UTF-8", *const I = L"ISO-8859-1", *const A = L"US-ASCII";
 const struct { const wchar_t *encoding, *name; bool saveable; } k_names[] = {
-    {L"Windows-1251", L"Field", true}, {L"Windows-1251", L"Поле", true}, {L"Windows-1251", L"Café", false}, {L"Windows-1251", L"数据", false},
-    {L"Windows-1251", L"№1", true},    {L"Windows-1251", L"€uro", true}, {L"UTF-8", L"Café", true},          {L"UTF-8", L"数据", true},
-    {L"ISO-8859-1", L"Café", true},    {L"ISO-8859-1", L"Поле", false},  {L"ISO-8859-1", L"№1", false},      {L"US-ASCII", L"Café", false},
-    {L"US-ASCII", L"x-y.z_1", true},   {L"UTF-8", L"1st", false},        {L"UTF-8", L"a b", false},          {L"UTF-8", L"", false},
-    {L"Windows-1251", L"-Поле", false}, {L"UTF-8", L"<x>", false},       {L"UTF-8", L"a&b", false},          {L"UTF-8", L"a\u00D7b", false},
-    {L"UTF-8", L"\u00A9", false},      {L"UTF-8", L"\u2190", false},     {L"UTF-8", L"_a", true},            {L"UTF-8", L"\u00C0\u00B7", true},
-    {L"UTF-8", L".x", false}};
+    {W, L"Field", true}, {W, L"Поле", true}, {W, L"Café", false}, {W, L"数据", false}, {W, L"№1", true}, {W, L"€uro", true}, {U, L"Café", true},
+    {U, L"数据", true}, {I, L"Café", true}, {I, L"Поле", false}, {I, L"№1", false}, {A, L"Café", false}, {A, L"x-y.z_1", true}, {U, L"1st", false},
+    {U, L"a b", false}, {U, L"", false}, {W, L"-Поле", false}, {U, L"<x>", false}, {U, L"a&b", false}, {U, L"a\u00D7b", false},
+    {U, L"\u00A9", false}, {U, L"\u2190", false}, {U, L"_a", true}, {U, L"\u00C0\u00B7", true}, {U, L".x", false}};
 
 // The routes of a name into a tree: a child element, a value under a wide key (typed or text), or a narrow (UTF-8) key.
 const struct { const char* label; bool (*add)(Tek_xml_node* parent, const wchar_t* name); } k_adders[] = {
