@@ -15,16 +15,9 @@
 
 namespace {
 
-struct Any {  // a variant and a tuple that clean up after themselves
-    Tek_any v;
-    Any() { any_init(&v); }
-    ~Any() { any_clear(&v); }
-};
-struct Tuple {
-    Tek_tuple t;
-    explicit Tuple(size_t n = 0) { tuple_init(&t), tuple_resize(&t, n); }
-    ~Tuple() { tuple_clear(&t); }
-};
+// A variant and a tuple that clean up after themselves.
+struct Any { Tek_any v; Any() { any_init(&v); } ~Any() { any_clear(&v); } };
+struct Tuple { Tek_tuple t; explicit Tuple(size_t n = 0) { tuple_init(&t), tuple_resize(&t, n); } ~Tuple() { tuple_clear(&t); } };
 
 int target[2];
 
