@@ -40,15 +40,23 @@ int transfer(TekVor4PropertyImpl& p, const Strided& c, bool write, unsigned char
     return write ? p.write_data(0, at, 4, t, c.stride) : p.readRawData(0, 4, at, 4, t, c.stride);
 }
 
+// A row of a conversion table: `as` gives the expected values as a single, byte, integer, bitmask
+// and double; an empty entry stands for the values themselves, a lone entry for every type.
+struct Conversion {
+    const char* name;
+    std::vector<unsigned char> types;
+    Values values;
+    long long outputs;
+    std::vector<Values> as;
+    const Values& of(unsigned char t) const { return t < as.size() && !as[t].empty() ? as[t] : as.size() == 1 ? as[0] : values; }
+};
+
 }  // namespace
 
 // The conversion tables of run reads and writes: each stored type read as each type, and each
-// source type written into each stored type; `as` gives the expected values as a single, byte,
-// integer, bitmask and double, an empty entry the values themselves. Reads land at stride -2
-// from the end of a buffer whose gaps and both ends hold 77 and must keep it; writes come tightly
-// and backwards from every second element of a source whose gaps hold junk.
-struct Conversion { const char* name; std::vector<unsigned char> types; Values values; long long outputs; std::vector<Values> as;
-                    const Values& of(unsigned char t) const { return t < as.size() && !as[t].empty() ? as[t] : as.size() == 1 ? as[0] : values; } };
+// source type written into each stored type. Reads land at stride -2 from the end of a buffer
+// whose gaps and both ends hold 77 and must keep it; writes come tightly and backwards from
+// every second element of a source whose gaps hold junk.
 
 TEST(RunRead, ConversionAndResamplingTable) {
     const Values singles = {NaN, 300.75, -1.5, 1e10, -0.0, 0.25}, ints = {7, inull, 0, -3, 16777217, 0x1234};
@@ -56,8 +64,10 @@ TEST(RunRead, ConversionAndResamplingTable) {
     const Conversion rows[] = {  // the stored type, then outputs (0: one per value read)
         {"single", {dtSingle}, singles, 0, {{}, {255, 44, 255, 0, 0, 0}, {inull, 300, -1, imin, 0, 0}, {0, 1, 1, 1, 0, 1}, {}}},
         {"byte, 255 is a value", {dtByte}, {0, 7, 255}, 0, {}}, {"bitmask", {dtBitmask}, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}, 0, {}},
-        {"integer", {dtInteger}, ints, 0, {{7, NaN, 0, -3, 16777217, 4660}, {7, 255, 0, 253, 1, 0x34}, {}, {1, 1, 0, 1, 1, 1}, {7, NaN, 0, -3, 16777217, 4660}}},
-        {"double", {dtDouble}, doubles, 0, {{}, {255, 0, 0, 0, 254, 255, 0, 0, 0}, {inull, imin, 0, 256, -2, 2147483647, 0, imin, imin}, {1, 1, 1, 1, 1, 1, 0, 1, 1}, {}}},
+        {"integer", {dtInteger}, ints, 0,
+         {{7, NaN, 0, -3, 16777217, 4660}, {7, 255, 0, 253, 1, 0x34}, {}, {1, 1, 0, 1, 1, 1}, {7, NaN, 0, -3, 16777217, 4660}}},
+        {"double", {dtDouble}, doubles, 0,
+         {{}, {255, 0, 0, 0, 254, 255, 0, 0, 0}, {inull, imin, 0, 256, -2, 2147483647, 0, imin, imin}, {1, 1, 1, 1, 1, 1, 0, 1, 1}, {}}},
         // Output k takes source trunc(k * count / outputs + 0.5), never past the last one; a
         // requested bitmask is a byte when resampling: missing gives 255, values their low byte.
         {"10 into 4", {dtInteger}, ramp(10, 100), 4, {Values{100, 103, 105, 108}}}, {"1 into 3", {dtByte}, {9}, 3, {Values{9, 9, 9}}},
@@ -86,7 +96,8 @@ TEST(RunWrite, ConversionTable) {
         {"single: an infinity is missing unless kept as it is", {dtSingle}, singles, 0, {{}, {0, 0, 44, 255, 2, 254, 0, 0, 0},
          {inull, inull, 300, -1, 2, -2, inull, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0, 0}, {NaN, NaN, 300.5, -1, 2.5, -2.75, NaN, 0, -0.0}}},
         {"byte, bitmask", {dtByte, dtBitmask}, {0, 7, 255}, 0, {{}, {}, {}, {0, 1, 1}, {}}},
-        {"integer: missing is a byte 0", {dtInteger}, ints, 0, {{NaN, 16777217, 4660, -1, 0}, {0, 1, 0x34, 255, 0}, {}, {1, 1, 1, 1, 0}, {NaN, 16777217, 4660, -1, 0}}},
+        {"integer: missing is a byte 0", {dtInteger}, ints, 0,
+         {{NaN, 16777217, 4660, -1, 0}, {0, 1, 0x34, 255, 0}, {}, {1, 1, 1, 1, 0}, {NaN, 16777217, 4660, -1, 0}}},
         {"double", {dtDouble}, doubles, 0, {{Inf, NaN, NaN, 2.5, -2.7, 0.1, -imin, imin, -imin, 0}, {0, 0, 0, 2, 254, 0, 255, 0, 0, 0},
          {imin, inull, inull, 2, -2, 0, 2147483647, imin, imin, 0}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}, {}}},
     };
@@ -119,9 +130,11 @@ TEST(RunWrite, ConversionTable) {
 TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
     struct Row { const char* name; Bytes before; long long start; unsigned char srcType; Values src; long long stride; Bytes after; };
     const Row rows[] = {
-        {"1,0,1 at 3 over ones", {0xFF, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0xEF, 0x00}}, {"1,0,1 at 3 over zeros", {0x00, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0x28, 0x00}},
-        {"singles across bytes", {0x00, 0xFF}, 6, dtSingle, {NaN, 0, -0.0, 0.5}, 0, {0x40, 0xFE}}, {"doubles", {0x40, 0xFE}, 0, dtDouble, {NaN, 0}, 0, {0x41, 0xFE}},
-        {"integers", {0x41, 0xFE}, 13, dtInteger, {inull, 0, -5}, 0, {0x41, 0xBE}}, {"bitmask source", {0x41, 0xBE}, 8, dtBitmask, {7, 0}, 0, {0x41, 0xBD}},
+        {"1,0,1 at 3 over ones", {0xFF, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0xEF, 0x00}},
+        {"1,0,1 at 3 over zeros", {0x00, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0x28, 0x00}},
+        {"singles across bytes", {0x00, 0xFF}, 6, dtSingle, {NaN, 0, -0.0, 0.5}, 0, {0x40, 0xFE}},
+        {"doubles", {0x40, 0xFE}, 0, dtDouble, {NaN, 0}, 0, {0x41, 0xFE}}, {"bitmask source", {0x41, 0xBE}, 8, dtBitmask, {7, 0}, 0, {0x41, 0xBD}},
+        {"integers", {0x41, 0xFE}, 13, dtInteger, {inull, 0, -5}, 0, {0x41, 0xBE}},
         {"whole byte, stride 2", {0x41, 0xBD}, 8, dtByte, {1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9}, 2, {0x41, 0x55}},
         {"past a short file", {0x0F}, 17, dtByte, {1, 1}, 0, {0x0F, 0x00, 0x06}},
     };
@@ -201,7 +214,8 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
 TEST(WindowRead, RowsColumnsSlicesAndIndices) {
     struct Row { const char* name; std::vector<long long> w; unsigned char type; Values expected; };  // -1: untouched
     const Row rows[] = {  // 2D: x0 y0 w h, dstW dstH, stride pitch; 3D: x0 y0 z0 w h d, dstW dstH dstD, stride pitches
-        {"5 rows into 2", {0, 0, 6, 5, 6, 2, 0, 0}, dtInteger, {0, 1, 2, 3, 4, 5, 20, 21, 22, 23, 24, 25}}, {"2 rows into 4", {1, 2, 1, 2, 1, 4, 0, 0}, dtInteger, {21, 21, 21, 31}},
+        {"5 rows into 2", {0, 0, 6, 5, 6, 2, 0, 0}, dtInteger, {0, 1, 2, 3, 4, 5, 20, 21, 22, 23, 24, 25}},
+        {"2 rows into 4", {1, 2, 1, 2, 1, 4, 0, 0}, dtInteger, {21, 21, 21, 31}},
         {"4 columns into 2, pitch 3", {1, 1, 4, 3, 2, 3, 0, 3}, dtDouble, {11, 13, -1, 21, 23, -1, 31, 33, -1}},
         {"stride 2", {4, 3, 2, 2, 2, 2, 2, 0}, dtSingle, {34, -1, 35, -1, 44, -1, 45, -1}},
         {"4 slices and 4 rows into 2", {0, 0, 1, 3, 4, 4, 3, 2, 2, 0, 0, 0}, dtInteger, {100, 101, 102, 120, 121, 122, 300, 301, 302, 320, 321, 322}},
@@ -296,9 +310,10 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
     void* const bufs[] = {v, nullptr, untouched};
     using Args = std::vector<std::array<long long, 7>>;
     for (const auto& a : Args{  // start count outputs type stride buffer (v, null, untouched), result
-             {0, 4, 4, 0, 0, 0, 0}, {0, 5, 5, 0, 0, 0, 4}, {3, 2, 2, 0, 0, 0, 2}, {3, 2, 2, 4, 0, 0, 2}, {big, 1, 1, 0, 0, 0, 2}, {big, 1, 1, 4, 0, 0, 2},
-             {-1, 2, 2, 0, 0, 0, 4}, {0, -2, 2, 0, 0, 0, 4}, {0, 2, -2, 0, 0, 0, 4}, {0, 0, 0, 0, 0, 0, 0}, {0, 0, 2, 4, 0, 0, 0}, {0, 2, 2, 0, 0, 1, 4},
-             {0, 2, 0, 1, 0, 2, 0}, {0, 0, 4, 1, 0, 2, 0}, {0, 2, 2, 5, 0, 2, 0}, {0, 2, 1, 77, 0, 2, 0}, {0, 4, 4, 1, 3, 0, 0}, {0, 4, LLONG_MAX / 3 + 2, 1, 3, 0, 4}})
+             {0, 4, 4, 0, 0, 0, 0}, {0, 5, 5, 0, 0, 0, 4}, {3, 2, 2, 0, 0, 0, 2}, {3, 2, 2, 4, 0, 0, 2}, {big, 1, 1, 0, 0, 0, 2},
+             {big, 1, 1, 4, 0, 0, 2}, {-1, 2, 2, 0, 0, 0, 4}, {0, -2, 2, 0, 0, 0, 4}, {0, 2, -2, 0, 0, 0, 4}, {0, 0, 0, 0, 0, 0, 0},
+             {0, 0, 2, 4, 0, 0, 0}, {0, 2, 2, 0, 0, 1, 4}, {0, 2, 0, 1, 0, 2, 0}, {0, 0, 4, 1, 0, 2, 0}, {0, 2, 2, 5, 0, 2, 0},
+             {0, 2, 1, 77, 0, 2, 0}, {0, 4, 4, 1, 3, 0, 0}, {0, 4, LLONG_MAX / 3 + 2, 1, 3, 0, 4}})
         EXPECT_EQ(p->readRawData(a[0], a[1], bufs[a[5]], a[2], static_cast<unsigned char>(a[3]), a[4]), a[6])
             << "readRawData " << a[0] << " " << a[1] << " " << a[2] << " type " << a[3] << " buffer " << a[5];
     for (const auto& a : Args{{0, 5, 0, 4, 0, 0, 4}, {-1, 2, 0, 2, 0, 0, 4}, {0, 2, -1, 2, 0, 0, 4}, {0, 2, 0, -2, 0, 0, 4},
@@ -330,7 +345,8 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
         {p->write_bit(-1, b, 1), 4}, {p->write_bit(0, nullptr, 1), 4}, {p->write_bitmask(0, b, 2, 9, 0), 3},
         {p->write_bitmask(0, nullptr, 2, dtByte, 0), 4}, {p->write_any(s, 2, 6, 0), 3}, {p->write_any(nullptr, 2, dtInteger, 0), 4},
         {p->write_any(s, 0, dtInteger, 0), 0}, {p->write_any(nullptr, 0, dtInteger, 0), 0}, {p->write_same(nullptr, 0, 2), 0},
-        {p->write_same(nullptr, 1), 4}, {p->write_same(s, -1, 2), 4}, {p->readBit(-1, 2, b), 0}, {p->readBit(0, 2, nullptr), 0}};
+        {p->write_same(nullptr, 1), 4}, {p->write_same(s, -1, 2), 4}, {p->readBit(-1, 2, b), 0}, {p->readBit(0, 2, nullptr), 0},
+        {p->write_same(s, 0), 0}, {p->write_bit(0, b, 0), 0}};
     for (size_t k = 0; k < std::size(calls); ++k) EXPECT_EQ(calls[k].first, calls[k].second) << "call " << k;
     EXPECT_EQ(text(file_values(*p, 4)), "1 2 5 6");  // only the good write landed
     EXPECT_EQ(Bytes(untouched, untouched + 4), Bytes(4, 9));
@@ -344,8 +360,8 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
     for (const auto& [grid, allowed] : grids) {
         c->setGridType(grid);
         EXPECT_EQ(codes({c->readData2D(0, 0, 2, 2, b, 2, 2, dtByte, 0, 0) != 5, c->write_data2d(0, 0, b, 2, 2, dtByte, 0, 0) != 5,
-                         c->readData3D(0, 0, 0, 2, 2, 2, b, 2, 2, 2, dtByte, 0, 0, 0) != 5, c->write_data3d(0, 0, 0, b, 2, 2, 2, dtByte, 0, 0, 0) != 5}),
-                  allowed) << "grid type " << int(grid);
+                         c->readData3D(0, 0, 0, 2, 2, 2, b, 2, 2, 2, dtByte, 0, 0, 0) != 5,
+                         c->write_data3d(0, 0, 0, b, 2, 2, 2, dtByte, 0, 0, 0) != 5}), allowed) << "grid type " << int(grid);
     }
 }
 
