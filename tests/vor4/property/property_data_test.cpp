@@ -336,7 +336,7 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
         {c->write_data3d(0, 0, 2, b, 1, 1, 1, dtByte, 0, 0, 0), 4}, {c->write_data3d(0, 2, 0, b, 1, 1, 1, dtByte, 0, 0, 0), 4},
         {c->write_data3d(0, 0, 0, b, 1, 1, 0, dtByte, 0, 0, 0), 0},
         {g->readData2D(0, 0, 1, 1, b, -1, 1, dtByte, 0, 0), 4}, {g->readData2D(0, 0, 1, 1, nullptr, 1, 1, dtByte, 0, 0), 4},
-        {g->readData2D(0, 0, 1, 1, nullptr, 1, -3, dtByte, 0, 0), 0}, {g->readData2D_index(0, 0, 5, 1, idx, 1, 1, 1, 0), 4},
+        {g->readData2D(0, 0, 1, 1, nullptr, 1, -3, dtByte, 0, 0), 0}, {g->readData2D(0, 0, 1, 0, b, 1, 1, dtByte, 0, 0), 0}, {g->readData2D_index(0, 0, 5, 1, idx, 1, 1, 1, 0), 4},
         {g->readData2D_index(0, 0, 1, 1, nullptr, 1, 1, 1, 0), 4}, {g->readData2D_index(0, 0, 1, 0, idx, 1, 2, 1, 0), 0},
         {g->write_data2d(0, 0, nullptr, 1, 1, dtByte, 0, 0), 4}, {g->write_data2d(0, 0, b, 1, 1, 8, 0, 0), 3},
         {c->readData3D(0, 0, 0, 1, 1, 1, nullptr, 1, 1, 1, dtByte, 0, 0, 0), 4},
