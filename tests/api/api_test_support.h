@@ -11,10 +11,8 @@
 
 namespace ek::test {
 
-// Results side by side, so that one comparison shows which differ (arguments: in no fixed order).
-template <class... T> std::vector<double> values(T... v) {
-    return {static_cast<double>(v)...};
-}
+// Results side by side, so that one comparison shows which differ.
+template <class... T> std::vector<double> values(T... v) { return {static_cast<double>(v)...}; }
 
 // The last text fed, prefixed by its form: "c:" narrow, "w:" wide (ASCII kept), "" nothing.
 struct Captured {
@@ -33,6 +31,7 @@ struct Captured {
 // Logs each data call as "op arg arg ... buf" (buf: the data pointer is `buffer`); has no data file.
 struct RecordingProperty : TekVor4PropertyImpl {
     using ll = long long;
+    using uc = unsigned char;
     RecordingProperty() : TekVor4PropertyImpl(std::wstring(L"/nonexistent-ekx-folder/recording.property"), true) {}
     std::vector<std::string> log;
     const void* buffer = nullptr;
@@ -45,22 +44,21 @@ struct RecordingProperty : TekVor4PropertyImpl {
         log.push_back(data ? call + (data == buffer ? " buf" : " other") : call);
         return result;
     }
-    int readRawData(ll a, ll b, void* dst, ll c, unsigned char t, ll d) override { return rec("read", dst, a, b, c, t, d); }
-    int readData2D(ll a, ll b, ll c, ll d, void* dst, ll e, ll f, unsigned char t, ll g, ll h) override {
-        return rec("read2d", dst, a, b, c, d, e, f, t, g, h);
+    int readRawData(ll a, ll b, void* o, ll c, uc t, ll d) override { return rec("read", o, a, b, c, t, d); }
+    int readData2D(ll a, ll b, ll c, ll d, void* o, ll e, ll f, uc t, ll g, ll h) override {
+        return rec("read2d", o, a, b, c, d, e, f, t, g, h);
     }
-    int readData3D(ll a, ll b, ll c, ll d, ll e, ll f, void* dst, ll g, ll h, ll i, unsigned char t, ll j, ll k,
-                   ll l) override {
-        return rec("read3d", dst, a, b, c, d, e, f, g, h, i, t, j, k, l);
+    int readData3D(ll a, ll b, ll c, ll d, ll e, ll f, void* o, ll g, ll h, ll i, uc t, ll j, ll k, ll l) override {
+        return rec("read3d", o, a, b, c, d, e, f, g, h, i, t, j, k, l);
     }
-    int write_data(ll a, const void* src, ll b, unsigned char t, ll c) override { return rec("write", src, a, b, t, c); }
-    int write_data2d(ll a, ll b, const void* src, ll c, ll d, unsigned char t, ll e, ll f) override {
-        return rec("write2d", src, a, b, c, d, t, e, f);
+    int write_data(ll a, const void* s, ll b, uc t, ll c) override { return rec("write", s, a, b, t, c); }
+    int write_data2d(ll a, ll b, const void* s, ll c, ll d, uc t, ll e, ll f) override {
+        return rec("write2d", s, a, b, c, d, t, e, f);
     }
-    int write_data3d(ll a, ll b, ll c, const void* src, ll d, ll e, ll f, unsigned char t, ll g, ll h, ll i) override {
-        return rec("write3d", src, a, b, c, d, e, f, t, g, h, i);
+    int write_data3d(ll a, ll b, ll c, const void* s, ll d, ll e, ll f, uc t, ll g, ll h, ll i) override {
+        return rec("write3d", s, a, b, c, d, e, f, t, g, h, i);
     }
-    bool getValueByte(ll i, unsigned char& out) override { return out = 200, rec("getByte", nullptr, i), true; }
+    bool getValueByte(ll i, uc& out) override { return out = 200, rec("getByte", nullptr, i), true; }
     ll getDfValsCount() const override { return valid; }
     ll getDfIndefCount() const override { return missing; }
     ll getHgCount() const override { return bins; }

@@ -32,7 +32,6 @@ TEST(ApiBoundary, NullHandlesGiveFailureValues) {
         ek_vor4_prop_get_statistic_stddev(P0), ek_vor4_prop_get_histogram_hgbndmin(P0),
         ek_vor4_prop_get_histogram_hgbndmax(P0));
     ALL(1.0, ek_vor4_get_dx(D0), ek_vor4_get_dy(D0), ek_vor4_get_dz(D0));
-    // A 32-bit form calls its 64-bit twin: its row is the twin's too.
     ALL(1LL, ek_vor4_get_pic(D0), ek_vor4_get_prf(D0), ek_vor4_get_picz(D0));
     ALL(0LL, ek_vor4_get_grid_type(D0), ek_vor4_get_object_count(D0), ek_vor4_get_prop_count(D0),
         ek_vor4_prop_get_block_size(P0, &u), ek_vor4_prop_get_objcount(P0), ek_vor4_prop_get_statistic_indef_count(P0),
@@ -67,14 +66,13 @@ TEST(ApiBoundary, NullHandlesGiveFailureValues) {
     ek_vor_generate_unin_name_w(D0, L"A", fed.adapter), ek_vor_generate_unin_capt_w(D0, L"A", fed.adapter);
     ek_vor4_prop_get_caption_w(P0, fed.adapter);
     EXPECT_EQ(fed.feeds, 0) << "nothing fed";
-    ek_vor4_set_gridtype(D0, 3), ek_vor4_set_grid_type(D0, 3), ek_vor4_set_x0(D0, 1), ek_vor4_set_y0(D0, 1);
-    ek_vor4_set_z0(D0, 1), ek_vor4_set_dx(D0, 1), ek_vor4_set_dy(D0, 1), ek_vor4_set_dz(D0, 1);
-    ek_vor4_set_azimuth(D0, 1), ek_vor4_set_earthplane(D0, true), ek_vor4_set_dimensions(D0, dims);
-    ek_vor4_set_dimensions_64(D0, dims64), ek_vor4_set_maskpropindex(D0, 0), ek_vor4_set_xpropindex(D0, 0);
-    ek_vor4_set_ypropindex(D0, 0), ek_vor4_set_zpropindex(D0, 0), ek_vor4_pack(D0), ek_vor4_assign_description(D0, D0);
-    ek_vor4_prop_delete(D0, 0), ek_vor4_prop_delete_list(D0, 0), ek_vor4_file_close(D0), ek_vor4_free_memory(D0);
-    ek_vor4_prop_set_value_byte(P0, 0, 1), ek_vor4_prop_set_value_int(P0, 0, 1), ek_vor4_prop_set_value_nodata(P0, 0);
-    ek_vor4_prop_set_value_single(P0, 0, 1), ek_vor4_prop_set_value_double(P0, 0, 1), ek_vor4_prop_close(P0);
+    ek_vor4_set_gridtype(D0, 3), ek_vor4_set_grid_type(D0, 3), ek_vor4_set_x0(D0, 1), ek_vor4_set_y0(D0, 1), ek_vor4_set_z0(D0, 1);
+    ek_vor4_set_dx(D0, 1), ek_vor4_set_dy(D0, 1), ek_vor4_set_dz(D0, 1), ek_vor4_set_azimuth(D0, 1), ek_vor4_pack(D0);
+    ek_vor4_set_earthplane(D0, true), ek_vor4_set_dimensions(D0, dims), ek_vor4_set_dimensions_64(D0, dims64);
+    ek_vor4_set_maskpropindex(D0, 0), ek_vor4_set_xpropindex(D0, 0), ek_vor4_set_ypropindex(D0, 0), ek_vor4_set_zpropindex(D0, 0);
+    ek_vor4_assign_description(D0, D0), ek_vor4_prop_delete(D0, 0), ek_vor4_prop_delete_list(D0, 0), ek_vor4_file_close(D0);
+    ek_vor4_free_memory(D0), ek_vor4_prop_set_value_byte(P0, 0, 1), ek_vor4_prop_set_value_int(P0, 0, 1), ek_vor4_prop_close(P0);
+    ek_vor4_prop_set_value_nodata(P0, 0), ek_vor4_prop_set_value_single(P0, 0, 1), ek_vor4_prop_set_value_double(P0, 0, 1);
     ek_vor4_prop_set_caption_w(P0, L"x"), ek_vor4_prop_statistic_update(P0), ek_vor4_prop_histogram_update(P0);
     ek_vor_notifier_end_update(nullptr), ek_vor_notifier_changed(nullptr), ek_destroy_vor_notifier(nullptr);
 }
@@ -92,10 +90,9 @@ TEST(ApiBoundary, AttributeFunctionsCheckTheIndexThenReachTheirField) {
     ek::test::RecordingProperty p;
     ek::test::ProbeDocument doc;
     doc.handout = &p, p.setName(std::wstring(L"Depth"));
-    const Attribute numeric[] = {ATTR(prop_kind, 5, 0), ATTR(prop_data_type, 4, 3), ATTR(func_x0, 0.1, 0),
-                                 ATTR(func_y0, 0.2, 0), ATTR(func_z0, 0.3, 0), ATTR(func_dx, 0.4, 0),
-                                 ATTR(func_dy, 0.5, 0), ATTR(func_dz, 0.6, 0), ATTR(func_lx, 4000000000u, 0),
-                                 ATTR(func_ly, 7, 0), ATTR(func_lz, 9, 0)};
+    const Attribute numeric[] = {ATTR(prop_kind, 5, 0), ATTR(prop_data_type, 4, 3), ATTR(func_x0, 0.1, 0), ATTR(func_y0, 0.2, 0),
+        ATTR(func_z0, 0.3, 0), ATTR(func_dx, 0.4, 0), ATTR(func_dy, 0.5, 0), ATTR(func_dz, 0.6, 0),
+        ATTR(func_lx, 4000000000u, 0), ATTR(func_ly, 7, 0), ATTR(func_lz, 9, 0)};
     for (const auto& [h, i] : {std::pair<TekVor4*, unsigned>{D0, 0}, {&doc, 2}, {&doc, 0xFFFFFFFFu}, {&doc, 1}}) {
         const bool no = h != &doc || i != 1;  // refused
         SCOPED_TRACE("index " + std::to_string(i) + (h ? "" : " of a null handle"));
