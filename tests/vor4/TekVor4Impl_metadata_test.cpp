@@ -8,6 +8,7 @@
 
 #include "support/document_fixture.h"
 #include "support/temp_dir.h"
+#include "vor4/vor_vocabulary.h"
 
 namespace {
 
@@ -92,6 +93,14 @@ TEST_F(Metadata, HandWrittenFilesOpenWithDefaultsForWhatIsMissing) {
                                           p->getHgMax()}), (std::vector<long long>{0, 0, 5, 2, -2}));
         EXPECT_EQ(d.getProperty(1)->getFileNameW(), dir.file("field..property")) << "no name";
     }
+    // A negative object count is kept as stored, and no value access gets past the range checks.
+    write_file(doc(), "<?xml version=\"1.0\"?><TGrDoc><GridType>gt2DCoord</GridType><ObjCount>-5</ObjCount>"
+                      "<Properties><P><PropName>P</PropName><DataType>dtSingle</DataType></P></Properties></TGrDoc>");
+    TekVor4Impl d;
+    float v = 0;
+    ASSERT_TRUE(d.open(doc(), false));
+    EXPECT_TRUE(d.getNumObjects() == -5 && d.getProperty(0)->getNumObjects() == -5 &&
+                d.getProperty(0)->readRawData(0, 1, &v, 1, ek::vor::dtSingle, 0) == 4);
 }
 
 TEST_F(Metadata, BrokenFilesDoNotOpen) {
