@@ -2,6 +2,13 @@
 
 add_compile_options(-Wall -Wextra -Werror)
 
+# Each platform file of the sources exists as <name>_posix.cpp and <name>_windows.cpp.
+if(WIN32)
+  set(EKX_PLATFORM windows)
+else()
+  set(EKX_PLATFORM posix)
+endif()
+
 if(EKX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
@@ -12,7 +19,9 @@ endif()
 # another program built from the same sources.
 function(ekx_add_gtest name)
   cmake_parse_arguments(T "" "PREFIX" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
-  find_package(GTest REQUIRED)
+  if(NOT TARGET GTest::gtest)
+    find_package(GTest REQUIRED)
+  endif()
   include(GoogleTest)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)

@@ -1,0 +1,139 @@
+// The writer's claim over Windows share modes: a handle on the metadata file with read and write
+// access that shares reading and deletion only. Readers (who share everything) still open the file;
+// a second writer, which asks for write access, meets a sharing violation.
+//
+// The save replaces the file by renaming a new one over it, and Windows refuses to rename over a
+// file that any handle holds, the claim's own included (delete sharing does not help; only the
+// POSIX rename semantics of recent NTFS would). So the claim moves in three steps: the new file is
+// claimed first (its handle shares deletion, so it can still be renamed), then the old claim is
+// closed and the new file moved over the old one at once. Another process's writer can only slip
+// in between by claiming the old file in that moment; the move then fails, this process reports
+// the failed save and takes back what it can, and the other writer keeps a file that is still the
+// one at the path, which its own identity check confirms.
+#include "filesystem/writer_lock.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "filesystem/os_path.h"
+#include "filesystem/paths.h"
+
+namespace ek::filesystem {
+namespace {
+
+constexpr int k_attempts = 20;  // the sharing retries of the binary file layer
+constexpr auto k_pause = std::chrono::milliseconds(1);
+
+constexpr DWORD k_claim_access = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD k_claim_share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+HANDLE as_handle(detail::claim_handle h) { return reinterpret_cast<HANDLE>(h); }
+detail::claim_handle as_claim(HANDLE h) {
+    return h == INVALID_HANDLE_VALUE ? detail::no_claim : reinterpret_cast<detail::claim_handle>(h);
+}
+
+bool same_identity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Whether `os` names the file open as `h` now.
+bool still_named(HANDLE h, const std::wstring& os) {
+    BY_HANDLE_FILE_INFORMATION held, named;
+    if (!GetFileInformationByHandle(h, &held)) return false;
+    HANDLE probe = CreateFileW(os.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return false;
+    const bool same = GetFileInformationByHandle(probe, &named) && same_identity(held, named);
+    CloseHandle(probe);
+    return same;
+}
+
+bool transient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+
+}  // namespace
+
+namespace detail {
+
+claim_handle os_claim(const std::wstring& path) {
+    const std::wstring os = os_path(path);
+    if (os.empty()) return no_claim;
+    const DWORD attributes = GetFileAttributesW(os.c_str());
+    // Write-protected files and folders are nobody's to claim.
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return no_claim;
+    for (int attempt = 1; attempt <= k_attempts; ++attempt) {
+        HANDLE h = CreateFileW(os.c_str(), k_claim_access, k_claim_share, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            if (GetLastError() != ERROR_SHARING_VIOLATION) return no_claim;
+        } else if (GetFileType(h) == FILE_TYPE_DISK && still_named(h, os)) {
+            return as_claim(h);
+        } else {
+            CloseHandle(h);
+        }
+        std::this_thread::sleep_for(k_pause);
+    }
+    return no_claim;
+}
+
+claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wstring& path, claim_handle& held) {
+    const std::wstring temp = os_path(replacement);
+    const std::wstring target = os_path(path);
+    if (temp.empty() || target.empty()) {
+        if (!temp.empty()) DeleteFileW(temp.c_str());
+        return no_claim;
+    }
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        DeleteFileW(temp.c_str());
+        return no_claim;
+    }
+
+    HANDLE claim = CreateFileW(temp.c_str(), k_claim_access, k_claim_share, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (claim == INVALID_HANDLE_VALUE) {
+        DeleteFileW(temp.c_str());
+        return no_claim;
+    }
+    const bool had_claim = held != no_claim;
+    os_release(held);
+    held = no_claim;
+    // Readers hold the file for a moment while they read it; they are waited for like sharing
+    // conflicts of data files.
+    bool moved = false;
+    for (int attempt = 1; attempt <= k_attempts && !moved; ++attempt) {
+        moved = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (!moved && (!transient(GetLastError()) || attempt == k_attempts)) break;
+        if (!moved) std::this_thread::sleep_for(k_pause);
+    }
+    if (moved) return as_claim(claim);
+
+    // The file at the path is unchanged; take back the claim on it when it is still to be had.
+    CloseHandle(claim);
+    DeleteFileW(temp.c_str());
+    if (had_claim) held = os_claim(path);
+    return no_claim;
+}
+
+void os_release(claim_handle handle) {
+    if (handle != no_claim) CloseHandle(as_handle(handle));
+}
+
+unsigned os_process_id() { return static_cast<unsigned>(GetCurrentProcessId()); }
+
+void os_remove_abandoned(const std::wstring& path) {
+    const std::wstring os = os_path(path);
+    if (os.empty()) return;
+    // Opening without any sharing succeeds only when no other handle is open on the file: a save in
+    // progress keeps its temp open. Closing the handle then deletes the file.
+    HANDLE h = CreateFileW(os.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+}
+
+}  // namespace detail
+}  // namespace ek::filesystem
