@@ -26,6 +26,17 @@ if(EKX_BUILD_TESTS AND NOT TARGET GTest::gtest)
   add_subdirectory(${EKX_GTEST_SOURCE_DIR} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
+# Test sources that still call POSIX-only services (fork, setenv, mmap, glibc's floating-point
+# traps, getrlimit); the test programs are built without them until they are made portable.
+set(EKX_PENDING_TEST_SOURCES
+  document_safety_test.cpp   # fork (tests/support/child_process.h)
+  fileio_test.cpp            # mmap
+  temp_file_test.cpp         # setenv
+  services_test.cpp          # setenv, feenableexcept, sigaction
+  ek_xml_file_test.cpp       # getrlimit
+  property_statistics_test.cpp  # feenableexcept
+)
+
 # ekx_windows_def_file(<target>): the DLL's export list as a module-definition file beside it, from
 # which an MSVC host makes its own import library (lib /def:<name>.def /machine:x64).
 function(ekx_windows_def_file target)

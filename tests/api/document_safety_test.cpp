@@ -184,14 +184,14 @@ TEST_F(DocumentSafety, SavesRemoveOnlyTheirOwnAbandonedTemps) {
 
 // A disk that fills up after `room` more bytes.
 long long g_room = 0;
-ssize_t filling_write(int fd, const void* data, size_t n, off_t offset) {
+int64_t filling_write(ek::detail::os_handle fd, const void* data, size_t n, uint64_t offset) {
     if (g_room <= 0) {
         errno = ENOSPC;
         return -1;
     }
     const size_t piece = n < size_t(g_room) ? n : size_t(g_room);
     g_room -= static_cast<long long>(piece);
-    return ::pwrite(fd, data, piece, offset);
+    return ek::detail::system_write(fd, data, piece, offset);
 }
 
 TEST_F(DocumentSafety, AFailedCreationLeavesNoPartialDataFile) {

@@ -56,7 +56,7 @@ TEST_F(ApiProperties, AddFindAndDelete) {
     for (int v = 0; v < 120; v += 10) out.write(reinterpret_cast<const char*>(&v), sizeof v);
     out.close();
     int v = 0;
-    TekVor4Property* p = ek_vor4_prop_add_binary(h, "I", 4, 2, prepared.c_str(), true, false);
+    TekVor4Property* p = ek_vor4_prop_add_binary(h, "I", 4, 2, prepared.string().c_str(), true, false);
     EXPECT_TRUE(ek_vor4_prop_get_value_int(p, 11, &v) && v == 110);
     EXPECT_TRUE(fs::exists(prepared)) << "copied, not moved";
     EXPECT_NE(ek_vor4_prop_add_binary_w(h, L"Moved", 4, 2, prepared.wstring().c_str(), false, false), nullptr);

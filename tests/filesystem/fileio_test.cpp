@@ -187,8 +187,8 @@ struct FakeOs {
         if (a < 0) errno = err;
         return a;
     }
-    static ssize_t read(int, void* d, size_t n, off_t o) { return answer(d, n, o); }
-    static ssize_t write(int, const void* d, size_t n, off_t o) { return answer(d, n, o); }
+    static int64_t read(ek::detail::os_handle, void* d, size_t n, uint64_t o) { return answer(d, n, off_t(o)); }
+    static int64_t write(ek::detail::os_handle, const void* d, size_t n, uint64_t o) { return answer(d, n, off_t(o)); }
 };
 
 TEST(FileIoTransfer, PiecesOfAtMostOneGiB) {
@@ -236,7 +236,7 @@ TEST(FileIoTransfer, PiecesOfAtMostOneGiB) {
         EXPECT_EQ(file.tell(), r.tell);
         EXPECT_EQ(file.error_flag, r.result != r.n);
     }
-    ek::detail::fileio_os_read = &::pread, ek::detail::fileio_os_write = &::pwrite;
+    ek::detail::fileio_os_read = &ek::detail::system_read, ek::detail::fileio_os_write = &ek::detail::system_write;
     ::munmap(buffer, span);
 }
 

@@ -92,7 +92,7 @@ TEST(PathFs, CopyMoveAndRemove) {
 TEST(PathFs, MoveAcrossFileSystemsCopiesAndDeletes) {
     TempDir dir;
     struct stat a, b;
-    if (::stat("/dev/shm", &b) != 0 || ::stat(dir.path().c_str(), &a) != 0 || a.st_dev == b.st_dev)
+    if (::stat("/dev/shm", &b) != 0 || ::stat(dir.path().string().c_str(), &a) != 0 || a.st_dev == b.st_dev)
         GTEST_SKIP() << "no second file system at hand";
     const std::string other = "/dev/shm/ekx_fs_move_" + std::to_string(::getpid());
     const W target = sfs::path(other).wstring();

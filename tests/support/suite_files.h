@@ -2,7 +2,11 @@
 // folder listings, done with the standard library so that no expectation leans on the code under test.
 #pragma once
 
+#ifdef _WIN32
+#include <sys/utime.h>
+#else
 #include <utime.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -15,8 +19,13 @@ namespace ek::test {
 // Writes the whole file; a non-zero mtime becomes its modification time.
 inline void write_text(const std::filesystem::path& path, const std::string& text, time_t mtime = 0) {
     std::ofstream(path, std::ios::binary) << text;
+#ifdef _WIN32
+    struct _utimbuf times{mtime, mtime};
+    if (mtime) ::_wutime(path.c_str(), &times);
+#else
     const struct utimbuf times{mtime, mtime};
     if (mtime) ::utime(path.c_str(), &times);
+#endif
 }
 
 // The whole file, or "-" when there is none to read.
