@@ -1,21 +1,24 @@
 // The writer's claim over Windows share modes: a handle on the metadata file with read and write
-// access that shares reading and deletion only. Readers (who share everything) still open the file;
-// a second writer, which asks for write access, meets a sharing violation.
+// access that lets others read only. Readers (who share everything) still open the file; a second
+// writer, which asks for write access, meets a sharing violation, and nobody can delete or rename
+// the file while it is claimed, since the claim does not share deletion.
 //
 // The save replaces the file by renaming a new one over it, and Windows refuses to rename over a
-// file that any handle holds, the claim's own included (delete sharing does not help; only the
-// POSIX rename semantics of recent NTFS would). So the claim moves in three steps: the new file is
-// claimed first (its handle shares deletion, so it can still be renamed), then the old claim is
-// closed and the new file moved over the old one at once. Another process's writer can only slip
-// in between by claiming the old file in that moment; the move then fails, this process reports
-// the failed save and takes back what it can, and the other writer keeps a file that is still the
-// one at the path, which its own identity check confirms.
+// file that any handle holds, the claim's own included (delete sharing would not help; only the
+// POSIX rename semantics of recent NTFS would). So the claim moves in two steps: the new file is
+// claimed first, with delete access of its own, then the old claim is closed and the new file
+// renamed over the old one through its claiming handle, so that the new file is never unclaimed.
+// Another process's writer can only slip in by claiming the old file in that moment: the rename
+// then fails, this process reports the failed save and takes back what it can, and the other
+// writer keeps a file that is still the one at the path, which its identity check confirms.
 #include "filesystem/writer_lock.h"
 
 #include <windows.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 #include "filesystem/os_path.h"
 #include "filesystem/paths.h"
@@ -27,7 +30,7 @@ constexpr int k_attempts = 20;  // the sharing retries of the binary file layer
 constexpr auto k_pause = std::chrono::milliseconds(1);
 
 constexpr DWORD k_claim_access = GENERIC_READ | GENERIC_WRITE;
-constexpr DWORD k_claim_share = FILE_SHARE_READ | FILE_SHARE_DELETE;
+constexpr DWORD k_claim_share = FILE_SHARE_READ;
 
 HANDLE as_handle(detail::claim_handle h) { return reinterpret_cast<HANDLE>(h); }
 detail::claim_handle as_claim(HANDLE h) {
@@ -51,7 +54,30 @@ bool still_named(HANDLE h, const std::wstring& os) {
     return same;
 }
 
-bool transient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+// The target of a rename through a handle, as the kernel takes it: a full path in the NT namespace.
+std::wstring nt_path(const std::wstring& os) {
+    const DWORD size = GetFullPathNameW(os.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return std::wstring();
+    std::wstring full(size, L'\0');
+    const DWORD n = GetFullPathNameW(os.c_str(), size, full.data(), nullptr);
+    if (n == 0 || n >= size) return std::wstring();
+    full.resize(n);
+    if (full.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + full.substr(4);  // \\?\ names
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);  // \\server\share
+    return L"\\??\\" + full;
+}
+
+// Renames the file open as `h` (with delete access) to `target`, replacing a file there.
+bool rename_handle(HANDLE h, const std::wstring& target) {
+    const size_t bytes = target.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::memcpy(info->FileName, target.data(), bytes);
+    return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
 
 }  // namespace
 
@@ -93,8 +119,10 @@ claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wst
         return no_claim;
     }
 
-    HANDLE claim = CreateFileW(temp.c_str(), k_claim_access, k_claim_share, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring destination = nt_path(target);
+    HANDLE claim = destination.empty() ? INVALID_HANDLE_VALUE
+                                       : CreateFileW(temp.c_str(), k_claim_access | DELETE, k_claim_share, nullptr,
+                                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (claim == INVALID_HANDLE_VALUE) {
         DeleteFileW(temp.c_str());
         return no_claim;
@@ -104,13 +132,10 @@ claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wst
     held = no_claim;
     // Readers hold the file for a moment while they read it; they are waited for like sharing
     // conflicts of data files.
-    bool moved = false;
-    for (int attempt = 1; attempt <= k_attempts && !moved; ++attempt) {
-        moved = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        if (!moved && (!transient(GetLastError()) || attempt == k_attempts)) break;
-        if (!moved) std::this_thread::sleep_for(k_pause);
+    for (int attempt = 1; attempt <= k_attempts; ++attempt) {
+        if (rename_handle(claim, destination)) return as_claim(claim);
+        if (attempt < k_attempts) std::this_thread::sleep_for(k_pause);
     }
-    if (moved) return as_claim(claim);
 
     // The file at the path is unchanged; take back the claim on it when it is still to be had.
     CloseHandle(claim);
