@@ -25,7 +25,7 @@ public:
     // file of the document; 0 when none can be read.
     long long vor_mtime() const;
     // The external-change check: announces a change when the document's files changed since
-    // the time last seen.
+    // the time last seen, or when the event is the folder watcher's report that they changed.
     static void event_channel_callback_proc(Tek_table* event, void* notifier);
 
     const std::wstring& path() const { return path_; }
@@ -38,6 +38,11 @@ public:
 private:
     explicit Tek_vor_notifier(const wchar_t* path);
     static registry_t& f_map();
+    // The name pattern of the document's data files (field.*.property for field.xml).
+    std::wstring data_file_pattern() const;
+    // Watches the document's folder for changes of its files, unless it already does or the
+    // folder cannot be watched (yet).
+    void watch_folder();
 
     unsigned int count_;
     std::wstring path_;

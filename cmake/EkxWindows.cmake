@@ -35,6 +35,7 @@ set(EKX_PENDING_TEST_SOURCES
   services_test.cpp          # setenv, feenableexcept, sigaction
   ek_xml_file_test.cpp       # getrlimit
   property_statistics_test.cpp  # feenableexcept
+  ek_folder_watcher_inotify_test.cpp  # inotify's limits and poll
 )
 
 # ekx_windows_def_file(<target>): the DLL's export list as a module-definition file beside it, from

@@ -329,8 +329,11 @@ EKX_VOR4_API int ek_vor4_read3d(TekVor4* h, unsigned int x0, unsigned int y0, un
 /* ==== Change notification ========================================================================
  * One notifier per document path (letter case ignored, no other normalisation). Subscribe to
  * its channel (ek_event_channel_add_client of ekx_basic) to receive begin-update, update and
- * end-update events for every change made through the library to that document. A handle comes
- * from ek_create_vor_notifier_w and is released with ek_destroy_vor_notifier; null is ignored. */
+ * end-update events for every change made through the library to that document. Changes that
+ * other processes make to its files (the metadata file, the data files) arrive as one such group
+ * per burst when the host calls ek_folder_watcher_dispatch of ekx_path (see ekx_path.h); so do
+ * this process's own writes, as a second announcement. A handle comes from
+ * ek_create_vor_notifier_w and is released with ek_destroy_vor_notifier; null is ignored. */
 EKX_VOR4_API Tek_vor_notifier* ek_create_vor_notifier_w(const wchar_t* path);
 EKX_VOR4_API void ek_destroy_vor_notifier(Tek_vor_notifier* notifier);
 EKX_VOR4_API Tek_event_channel* ek_vor_notifier_get_update_event_channel(Tek_vor_notifier* notifier);

@@ -15,6 +15,7 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DEKX_SANITIZE=ON -DEKX_BU
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+bash scripts/fuzz.sh
 
 # The Windows DLLs and every test, cross-built with mingw-w64 and run under Wine.
 bash scripts/windows.sh build/windows

@@ -1,23 +1,22 @@
 // The document's dimensions, the bounding box of point sets, and the object indexes that a
 // windowed read visits.
 #include "vor4/TekVor4Impl.h"
+#include "vor4/property/checked_math.h"
+#include "vor4/vor_vocabulary.h"
 
 namespace {
 
-// Sizes come from hosts and files; products wrap instead of overflowing undefined.
-long long wrapMul(long long a, long long b) {
-    return static_cast<long long>(static_cast<unsigned long long>(a) * static_cast<unsigned long long>(b));
-}
-long long wrapAdd(long long a, long long b) {
-    return static_cast<long long>(static_cast<unsigned long long>(a) + static_cast<unsigned long long>(b));
-}
+using namespace ek::vor::codes;
+// Sizes come from hosts and files: products and sums saturate instead of overflowing.
+using ek::vor::math::add_sat;
+using ek::vor::math::mul_sat;
 
 // How many sizes a grid type uses: X only, X and Y, or all three.
 int usedSizes(unsigned char gridType) {
     switch (gridType) {
-        case 0: case 1: case 2: case 4: case 6: return 1;
-        case 3: case 7: case 8: return 2;
-        case 5: return 3;
+        case gtNone: case gt1D: case gt1DCoord: case gt2dCoord: case gt3DCoord: return 1;
+        case gt2D: case gt2D_Func1D: case gt2D_Func2D: return 2;
+        case gt3D: return 3;
         default: return 0;
     }
 }
@@ -38,7 +37,7 @@ void TekVor4Impl::setDimensions64(const long long* sizes) {
     sizeX = sizes[0];
     if (used >= 2) sizeY = sizes[1];
     if (used == 3) sizeZ = sizes[2];
-    numObjects = wrapMul(wrapMul(sizeX, sizeY), sizeZ);
+    numObjects = mul_sat(mul_sat(sizeX, sizeY), sizeZ);
 }
 
 void TekVor4Impl::setDimensions32(const unsigned int* sizes) {
@@ -50,17 +49,17 @@ void TekVor4Impl::setDimensions32(const unsigned int* sizes) {
 
 void TekVor4Impl::setSizeX(long long value) {
     sizeX = value;
-    numObjects = wrapMul(wrapMul(sizeX, sizeY), sizeZ);
+    numObjects = mul_sat(mul_sat(sizeX, sizeY), sizeZ);
 }
 
 void TekVor4Impl::setSizeY(long long value) {
     sizeY = value;
-    numObjects = wrapMul(wrapMul(sizeX, sizeY), sizeZ);
+    numObjects = mul_sat(mul_sat(sizeX, sizeY), sizeZ);
 }
 
 void TekVor4Impl::setSizeZ(long long value) {
     sizeZ = value;
-    numObjects = wrapMul(wrapMul(sizeX, sizeY), sizeZ);
+    numObjects = mul_sat(mul_sat(sizeX, sizeY), sizeZ);
 }
 
 bool TekVor4Impl::getBox(unsigned int index, double* box) {
@@ -68,9 +67,9 @@ bool TekVor4Impl::getBox(unsigned int index, double* box) {
     if (!properties[index]->getStatisticSet()) return false;
     int axes = 0;
     switch (gridType) {
-        case 6: axes = 3; break;
-        case 4: axes = 2; break;
-        case 2: axes = 1; break;
+        case gt3DCoord: axes = 3; break;
+        case gt2dCoord: axes = 2; break;
+        case gt1DCoord: axes = 1; break;
         default: return false;
     }
     const int coordinate[3] = {xPropIndex, yPropIndex, zPropIndex};
@@ -91,12 +90,12 @@ int TekVor4Impl::read_index(long long start, long long count, long long* dst, lo
     if (step == 0) step = 1;
     if (count == dstCount) {
         if (count > 0 && !dst) return 4;
-        for (long long i = 0; i < count; ++i) dst[dstOffset + i] = wrapAdd(start, wrapMul(i, step));
+        for (long long i = 0; i < count; ++i) dst[dstOffset + i] = add_sat(start, mul_sat(i, step));
     } else if (dstCount > 0) {
         if (!dst) return 4;
         for (long long i = 0; i < dstCount; ++i) {
             const double source = static_cast<double>(i) * static_cast<double>(count) / static_cast<double>(dstCount);
-            dst[dstOffset + i] = wrapAdd(start, static_cast<long long>(source + 0.5));
+            dst[dstOffset + i] = add_sat(start, static_cast<long long>(source + 0.5));
         }
     }
     return 0;
@@ -105,19 +104,19 @@ int TekVor4Impl::read_index(long long start, long long count, long long* dst, lo
 int TekVor4Impl::read_index2d(long long x0w, long long y0w, long long w, long long h, long long* dst, long long dstW,
                               long long dstH, long long step, long long /*dstRowStride*/) {
     if (gridType != 3) return 5;
-    if (wrapAdd(x0w, w) > sizeX || wrapAdd(y0w, h) > sizeY) return 4;
+    if (add_sat(x0w, w) > sizeX || add_sat(y0w, h) > sizeY) return 4;
     if (step == 0) step = 1;
     if (dstH <= 0) return 0;
     const long long q = h / dstH, r = h % dstH;
-    long long rowStart = wrapAdd(wrapMul(y0w, sizeX), x0w);
+    long long rowStart = add_sat(mul_sat(y0w, sizeX), x0w);
     long long accumulator = 0;
     for (long long k = 0; k < dstH; ++k) {
-        const int code = read_index(rowStart, w, dst, wrapMul(k, dstW), dstW, step);
+        const int code = read_index(rowStart, w, dst, mul_sat(k, dstW), dstW, step);
         if (code != 0) return code;
-        rowStart = wrapAdd(rowStart, wrapMul(q, sizeX));
+        rowStart = add_sat(rowStart, mul_sat(q, sizeX));
         accumulator += r;
         if (accumulator > dstH) {
-            rowStart = wrapAdd(rowStart, sizeX);
+            rowStart = add_sat(rowStart, sizeX);
             accumulator -= dstH;
         }
     }
@@ -128,10 +127,10 @@ int TekVor4Impl::read_index3d(long long x0w, long long y0w, long long z0w, long 
                               long long* dst, long long dstW, long long dstH, long long dstD, long long step,
                               long long dstRowStride, long long dstSliceStride) {
     if (gridType != 5) return 5;
-    if (wrapAdd(x0w, w) > sizeX || wrapAdd(y0w, h) > sizeY || wrapAdd(z0w, d) > sizeZ) return 4;
+    if (add_sat(x0w, w) > sizeX || add_sat(y0w, h) > sizeY || add_sat(z0w, d) > sizeZ) return 4;
     if (step == 0) step = 1;
-    if (dstRowStride == 0) dstRowStride = wrapMul(step, dstW);
-    if (dstSliceStride == 0) dstSliceStride = wrapMul(dstRowStride, dstH);
+    if (dstRowStride == 0) dstRowStride = mul_sat(step, dstW);
+    if (dstSliceStride == 0) dstSliceStride = mul_sat(dstRowStride, dstH);
     if (dstD <= 0) return 0;
     for (long long k = 0; k < dstD; ++k) {
         const long long z = z0w + static_cast<long long>(static_cast<double>(k) * static_cast<double>(d) /
@@ -139,9 +138,9 @@ int TekVor4Impl::read_index3d(long long x0w, long long y0w, long long z0w, long 
         for (long long j = 0; j < dstH; ++j) {
             const long long y = y0w + static_cast<long long>(static_cast<double>(j) * static_cast<double>(h) /
                                                                  static_cast<double>(dstH) + 0.5);
-            const long long start = wrapAdd(wrapAdd(wrapMul(wrapMul(z, sizeX), sizeY), wrapMul(y, sizeX)), x0w);
+            const long long start = add_sat(add_sat(mul_sat(mul_sat(z, sizeX), sizeY), mul_sat(y, sizeX)), x0w);
             const int code =
-                read_index(start, w, dst, wrapAdd(wrapMul(k, dstSliceStride), wrapMul(j, dstRowStride)), dstW, step);
+                read_index(start, w, dst, add_sat(mul_sat(k, dstSliceStride), mul_sat(j, dstRowStride)), dstW, step);
             if (code != 0) return code;
         }
     }

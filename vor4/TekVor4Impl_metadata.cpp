@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace ek::vor::codes;
+
 const wchar_t* const k_encoding = L"Windows-1251";
 
 std::string readText(Tek_xml_node* node, const char* key) {
@@ -147,7 +149,7 @@ bool TekVor4Impl::open(const std::wstring& filePath, bool ro) {
     azimuth = ek_xnode_get_node_dbl(root, L"Azim1", 0.0);
 
     switch (gridType) {
-        case 0: case 1: case 2: case 4: case 6:
+        case gtNone: case gt1D: case gt1DCoord: case gt2dCoord: case gt3DCoord:
             // Point sets and 1D grids are sized by their object count alone.
             sizeX = numObjects;
             sizeY = 1;
@@ -190,21 +192,22 @@ bool TekVor4Impl::save() {
     ek_xnode_add_node_int(root, L"PropCount", static_cast<int>(properties.size()));
     ek_xnode_add_node_wstr(root, L"EarthPlane", boolText(earthPlane));
     ek_xnode_add_node_int(root, L"MaskPropIndex", maskPropIndex);
-    if (gridType == 2 || gridType == 4 || gridType == 6) ek_xnode_add_node_int(root, L"XPropIndex", xPropIndex);
-    if (gridType == 4 || gridType == 6) ek_xnode_add_node_int(root, L"YPropIndex", yPropIndex);
-    if (gridType == 6) ek_xnode_add_node_int(root, L"ZPropIndex", zPropIndex);
+    if (gridType == gt1DCoord || gridType == gt2dCoord || gridType == gt3DCoord)
+        ek_xnode_add_node_int(root, L"XPropIndex", xPropIndex);
+    if (gridType == gt2dCoord || gridType == gt3DCoord) ek_xnode_add_node_int(root, L"YPropIndex", yPropIndex);
+    if (gridType == gt3DCoord) ek_xnode_add_node_int(root, L"ZPropIndex", zPropIndex);
 
     const unsigned char geom = ek::vor::grid_geom_type(gridType);
-    if (geom >= 1) {
+    if (geom >= geom1D) {
         ek_xnode_add_node_dbl(root, L"X0", x0);
         ek_xnode_add_node_dbl(root, L"Y0", y0);
-        if (geom == 3) ek_xnode_add_node_dbl(root, L"Z0", z0);
+        if (geom == geom3D) ek_xnode_add_node_dbl(root, L"Z0", z0);
         ek_xnode_add_node_int64(root, L"Pic", sizeX);
-        if (geom >= 2) ek_xnode_add_node_int64(root, L"Prf", sizeY);
-        if (geom == 3) ek_xnode_add_node_int64(root, L"PicZ", sizeZ);
+        if (geom >= geom2D) ek_xnode_add_node_int64(root, L"Prf", sizeY);
+        if (geom == geom3D) ek_xnode_add_node_int64(root, L"PicZ", sizeZ);
         ek_xnode_add_node_dbl(root, L"DX", dx);
-        if (geom >= 2) ek_xnode_add_node_dbl(root, L"DY", dy);
-        if (geom == 3) ek_xnode_add_node_dbl(root, L"DZ", dz);
+        if (geom >= geom2D) ek_xnode_add_node_dbl(root, L"DY", dy);
+        if (geom == geom3D) ek_xnode_add_node_dbl(root, L"DZ", dz);
     }
     ek_xnode_add_node_dbl(root, L"Azim1", azimuth);
     ek_xnode_add_node_dbl(root, L"Azim2", 0.0);

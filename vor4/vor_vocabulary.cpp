@@ -41,27 +41,27 @@ unsigned char data_type(const std::wstring& name) {
     return 0;
 }
 
-std::wstring data_type(unsigned char code) { return code < 5 ? k_type_names[code] : L""; }
+std::wstring data_type(unsigned char code) { return code <= dtDouble ? k_type_names[code] : L""; }
 
 int data_type_size(unsigned char code) {
     switch (code) {
-        case 0: return 4;
-        case 1: return 1;
-        case 2: return 4;
-        case 3: return 1;
-        case 4: return 8;
+        case dtSingle: return 4;
+        case dtByte: return 1;
+        case dtInteger: return 4;
+        case dtBitmask: return 1;
+        case dtDouble: return 8;
         default: return 0;
     }
 }
 
 unsigned char grid_geom_type(unsigned char gridType) {
     switch (gridType) {
-        case 0: return 0;
-        case 1:
-        case 2: return 1;
-        case 5:
-        case 6: return 3;
-        default: return 2;
+        case gtNone: return geomNone;
+        case gt1D:
+        case gt1DCoord: return geom1D;
+        case gt3D:
+        case gt3DCoord: return geom3D;
+        default: return geom2D;
     }
 }
 

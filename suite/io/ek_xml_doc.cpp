@@ -23,11 +23,13 @@ Tek_xml_doc* ek_xml_create(void) {
 
 void ek_xml_destroy(Tek_xml_doc* doc) { delete doc; }
 
-// An encoding this library cannot write leaves the setting as it was.
+// An encoding this library cannot write, or one that lacks a character of a name in the tree
+// (names have no numeric references to fall back on), leaves the setting as it was.
 void ek_xml_set_encoding_w(Tek_xml_doc* doc, const wchar_t* encoding) {
     if (!doc || !encoding) return;
     try {
-        if (const auto e = ek::xml::encoding_from_name(std::wstring_view(encoding))) doc->encoding = *e;
+        const auto e = ek::xml::encoding_from_name(std::wstring_view(encoding));
+        if (e && ek::xml::tree_writable(*doc->tree, *e)) doc->encoding = *e;
     } catch (...) {
     }
 }
@@ -48,6 +50,9 @@ bool ek_xml_load_from_file_w(Tek_xml_doc* doc, const wchar_t* path) {
         // the old one may point into the old source text.
         doc->tree = std::move(tree);
         doc->source = std::move(source);
+        // A file may hold names its reader's encoding lacks; UTF-8 writes them all, so the
+        // document can always be saved again.
+        if (!ek::xml::tree_writable(*doc->tree, doc->encoding)) doc->encoding = ek::xml::Encoding::utf8;
         return true;
     } catch (...) {
         return false;
@@ -75,7 +80,7 @@ Tek_xml_node* ek_xml_get_root_w(Tek_xml_doc* doc, const wchar_t* name) {
         if (!root) return nullptr;
         if (name && !ek::text::equal_nocase(ek::xml::wide_from_utf8(root.name()), std::wstring_view(name)))
             return nullptr;
-        return ek::xml::make_handle(root);
+        return ek::xml::make_handle(root, doc);
     } catch (...) {
         return nullptr;
     }
@@ -85,11 +90,11 @@ Tek_xml_node* ek_xml_set_root_w(Tek_xml_doc* doc, const wchar_t* name) {
     if (!doc || !name) return nullptr;
     try {
         const Utf8Key key(name);
-        if (!ek::xml::valid_name(key.c_str())) return nullptr;
+        if (!ek::xml::writable_name(key.c_str(), doc->encoding)) return nullptr;
         auto tree = std::make_unique<pugi::xml_document>();
         const pugi::xml_node root = tree->append_child(key.c_str());
         if (!root) return nullptr;
-        Tek_xml_node* handle = ek::xml::make_handle(root);
+        Tek_xml_node* handle = ek::xml::make_handle(root, doc);
         if (!handle) return nullptr;
         doc->tree = std::move(tree);
         doc->source.reset();

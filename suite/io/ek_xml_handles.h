@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <pugixml.hpp>
 #include <vector>
 
@@ -22,12 +23,17 @@ struct Tek_xml_doc {
 // the document keeps no list of its handles, so closing one only frees this record and is safe
 // at any time, also after the document is gone.
 struct Tek_xml_node {
-    explicit Tek_xml_node(pugi::xml_node n) : node(n) {}
+    Tek_xml_node(pugi::xml_node n, const Tek_xml_doc* d) : node(n), doc(d) {}
     pugi::xml_node node;
+    // The document of the tree: names added under the node must fit its encoding. Only read
+    // while the tree, and so the document, lives.
+    const Tek_xml_doc* doc;
     // The child element last returned by index, so that a walk over the children by rising index
     // takes one step per call. Children are only ever appended, so the cached position stays right.
     pugi::xml_node last_child;
     int last_index = -1;
+    // The text of a value read last, when it had to be joined from pieces.
+    std::string joined;
 
     // The first child element of that name, or an empty node. A metadata reader asks one node
     // for twenty or more values; an index of the children with their name hashes turns each
@@ -72,10 +78,10 @@ inline pugi::xml_node Tek_xml_node::child_named(const char* name) {
 
 namespace ek::xml {
 
-// A new handle for n, or null when n is empty (or memory runs out).
-inline Tek_xml_node* make_handle(pugi::xml_node n) {
+// A new handle for n of the document doc, or null when n is empty (or memory runs out).
+inline Tek_xml_node* make_handle(pugi::xml_node n, const Tek_xml_doc* doc) {
     if (!n) return nullptr;
-    return new (std::nothrow) Tek_xml_node(n);
+    return new (std::nothrow) Tek_xml_node(n, doc);
 }
 
 }  // namespace ek::xml

@@ -36,4 +36,46 @@ bool valid_name(std::string_view utf8) {
     return true;
 }
 
+namespace {
+
+// Whether the encoding holds every character of the name; valid or not.
+bool encodable(std::string_view utf8, Encoding encoding) {
+    if (encoding == Encoding::utf8) return true;
+    for (size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        if (encode_byte(encoding, next_utf8(utf8, i)) < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool writable_name(std::string_view utf8, Encoding encoding) {
+    return valid_name(utf8) && encodable(utf8, encoding);
+}
+
+bool tree_writable(const pugi::xml_node& tree, Encoding encoding) {
+    if (encoding == Encoding::utf8) return true;
+    // Depth-first without recursion: a loaded tree may be deep.
+    pugi::xml_node n = tree.first_child();
+    while (n) {
+        if (n.type() == pugi::node_element) {
+            if (!encodable(n.name(), encoding)) return false;
+            for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute())
+                if (!encodable(a.name(), encoding)) return false;
+        }
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && !n.next_sibling() && n != tree) n = n.parent();
+        if (!n || n == tree) break;
+        n = n.next_sibling();
+    }
+    return true;
+}
+
 }  // namespace ek::xml

@@ -16,9 +16,27 @@ using ek::xml::Utf8Key;
 
 namespace {
 
+bool is_text(pugi::xml_node n) { return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata; }
+
+// The element's text: all of its own text, which a comment, an instruction, a CDATA section or
+// a child element splits into pieces that a saved file joins again. Usually one piece, used in
+// place; several are joined in the handle's scratch text.
+const char* element_text(Tek_xml_node* node, pugi::xml_node element) {
+    pugi::xml_node first = element.first_child();
+    while (first && !is_text(first)) first = first.next_sibling();
+    if (!first) return "";
+    pugi::xml_node more = first.next_sibling();
+    while (more && !is_text(more)) more = more.next_sibling();
+    if (!more) return first.value();
+    node->joined.assign(first.value());
+    for (pugi::xml_node n = more; n; n = n.next_sibling())
+        if (is_text(n)) node->joined.append(n.value());
+    return node->joined.c_str();
+}
+
 // The text of the value named key under the node, or null when it holds no such value.
 const char* value_text(Tek_xml_node* node, const char* key) {
-    if (const pugi::xml_node child = node->child_named(key)) return child.text().get();
+    if (const pugi::xml_node child = node->child_named(key)) return element_text(node, child);
     if (const pugi::xml_attribute a = node->node.attribute(key)) return a.value();
     return nullptr;
 }
@@ -30,9 +48,15 @@ const char* find_value(Tek_xml_node* node, const Key* key) {
     return value_text(node, k.c_str());
 }
 
-// Appends <key>text</key> under the node; false when the key is not an element name.
+// Whether the name may be added under the node: a valid name that the document can save.
+bool name_ok(const Tek_xml_node* node, const char* name_utf8) {
+    return ek::xml::writable_name(name_utf8, node->doc->encoding);
+}
+
+// Appends <key>text</key> under the node; false when the key is not an element name that the
+// document can save.
 bool add_value(Tek_xml_node* node, const char* key_utf8, const char* text_utf8) {
-    if (!ek::xml::valid_name(key_utf8)) return false;
+    if (!name_ok(node, key_utf8)) return false;
     pugi::xml_node child = node->node.append_child(key_utf8);
     if (!child) return false;
     if (*text_utf8 && !child.append_child(pugi::node_pcdata).set_value(text_utf8)) {
@@ -109,7 +133,7 @@ Tek_xml_node* ek_xnode_get_node_w(Tek_xml_node* node, const wchar_t* name) {
     if (!node || !name) return nullptr;
     try {
         const Utf8Key k(name);
-        return ek::xml::make_handle(node->child_named(k.c_str()));
+        return ek::xml::make_handle(node->child_named(k.c_str()), node->doc);
     } catch (...) {
         return nullptr;
     }
@@ -135,7 +159,7 @@ Tek_xml_node* ek_xnode_get_node_by_no(Tek_xml_node* node, int index) {
         if (!child) return nullptr;
         node->last_child = child;
         node->last_index = index;
-        return ek::xml::make_handle(child);
+        return ek::xml::make_handle(child, node->doc);
     } catch (...) {
         return nullptr;
     }
@@ -145,8 +169,8 @@ Tek_xml_node* ek_xnode_set_node_w(Tek_xml_node* node, const wchar_t* name) {
     if (!node || !name) return nullptr;
     try {
         const Utf8Key k(name);
-        if (!ek::xml::valid_name(k.c_str())) return nullptr;
-        return ek::xml::make_handle(node->node.append_child(k.c_str()));
+        if (!name_ok(node, k.c_str())) return nullptr;
+        return ek::xml::make_handle(node->node.append_child(k.c_str()), node->doc);
     } catch (...) {
         return nullptr;
     }

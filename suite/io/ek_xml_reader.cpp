@@ -1,9 +1,12 @@
 #include "ek_xml_reader.h"
 
+#include <cstring>
 #include <optional>
 #include <pugixml.hpp>
+#include <string>
 #include <string_view>
 
+#include "ek_text.h"
 #include "ek_xml_encoding.h"
 
 namespace ek::xml {
@@ -68,6 +71,55 @@ bool one_document_element(const pugi::xml_document& tree) {
     return elements == 1;
 }
 
+// One U+FFFD for each ill-formed sequence: its lead byte and the continuation bytes after it.
+std::string repaired_utf8(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        char32_t c;
+        const size_t len = ek::text::decode_utf8(reinterpret_cast<const unsigned char*>(s.data() + i), s.size() - i, c);
+        if (len > 0) {
+            out.append(s.substr(i, len));
+            i += len;
+            continue;
+        }
+        out.append("\xEF\xBF\xBD");
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    }
+    return out;
+}
+
+template <class Item, class Get, class Set>
+void repair(Item item, Get get, Set set) {
+    const char* text = (item.*get)();
+    const size_t size = std::strlen(text);
+    if (!valid_utf8(text, size)) (item.*set)(repaired_utf8(std::string_view(text, size)).c_str());
+}
+
+// The parser turns a character reference to a surrogate or to a number past U+10FFFF, and such
+// a value in a UTF-32 file, into bytes that are not UTF-8; saved as they are they would make a
+// file that no longer loads. Each becomes U+FFFD, as undecodable text does everywhere else.
+void repair_text(pugi::xml_node root) {
+    using N = pugi::xml_node;
+    using A = pugi::xml_attribute;
+    for (pugi::xml_node n = root; n;) {
+        repair(n, &N::name, static_cast<bool (N::*)(const char*)>(&N::set_name));
+        repair(n, &N::value, static_cast<bool (N::*)(const char*)>(&N::set_value));
+        for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+            repair(a, &A::name, static_cast<bool (A::*)(const char*)>(&A::set_name));
+            repair(a, &A::value, static_cast<bool (A::*)(const char*)>(&A::set_value));
+        }
+        if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != root && !n.next_sibling()) n = n.parent();
+        if (!n || n == root) break;
+        n = n.next_sibling();
+    }
+}
+
 }  // namespace
 
 bool parse_document(FileText text, pugi::xml_document& tree, std::unique_ptr<char[]>& source) {
@@ -75,7 +127,10 @@ bool parse_document(FileText text, pugi::xml_document& tree, std::unique_ptr<cha
     char* start = text.data.get() + text.front;
     size_t size = text.size;
     pugi::xml_encoding parse_as = pugi::encoding_utf8;
-    if (detect_form(start, size) == Form::wide) {
+    const bool wide = detect_form(start, size) == Form::wide;
+    // Only references and 32-bit text can yield what is not UTF-8 (see repair_text).
+    const bool references = wide || std::string_view(start, size).find("&#") != std::string_view::npos;
+    if (wide) {
         parse_as = pugi::encoding_auto;  // the parser converts UTF-16 and UTF-32 itself
     } else {
         const std::optional<Encoding> encoding = declared_encoding(std::string_view(start, size));
@@ -107,6 +162,7 @@ bool parse_document(FileText text, pugi::xml_document& tree, std::unique_ptr<cha
         tree.reset();
         return false;
     }
+    if (references) repair_text(tree.document_element());
     source = std::move(text.data);
     return true;
 }

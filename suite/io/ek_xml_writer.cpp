@@ -93,6 +93,11 @@ public:
         }
     }
 
+    // ASCII text written entirely as character references.
+    void references(const char* ascii) {
+        for (const char* p = ascii; *p; ++p) reference(static_cast<unsigned char>(*p));
+    }
+
     void raw(std::string_view s) { out_.append(s); }
     void newline(int depth) {
         out_.push_back('\n');
@@ -112,6 +117,13 @@ private:
 };
 
 bool is_text(pugi::xml_node n) { return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata; }
+
+bool white_space(const char* s) {
+    if (!*s) return false;
+    for (; *s; ++s)
+        if (*s != ' ' && *s != '\t' && *s != '\n' && *s != '\r') return false;
+    return true;
+}
 
 // Opens an element tag with its attributes, without the closing '>'.
 bool open_tag(Writer& w, pugi::xml_node n) {
@@ -169,7 +181,10 @@ bool write_document(const pugi::xml_document& tree, Encoding encoding, bool inde
                 descended = true;
             }
         } else if (is_text(n)) {
-            w.text(n.value(), false);
+            // Text beside elements: a reader drops a piece made only of white space there, as
+            // layout, unless the space is written as references.
+            if (white_space(n.value())) w.references(n.value());
+            else w.text(n.value(), false);
         }
         if (!w.flush(false)) return false;
         if (descended) continue;

@@ -11,6 +11,7 @@
 #include "vor4/proxy/TekVor4PropertyCachedProxy_write_op.h"
 
 using Proxy = TekVor4PropertyCachedProxy;
+using namespace ek::vor::codes;
 
 // --- the item base ------------------------------------------------------------------------------
 
@@ -185,23 +186,23 @@ void Proxy::setValueDouble(long long index, double value) {
 
 void Proxy::setValueNull(long long index) {
     switch (subject_->getDataType()) {
-        case 0:
+        case dtSingle:
             record(std::make_unique<set_null_value_op<float, &Proxy::parentGetValueSingle, &Proxy::parentSetValueSingle>>(
                 *this, index));
             break;
-        case 1:
+        case dtByte:
             record(std::make_unique<set_null_value_op<unsigned char, &Proxy::parentGetValueByte,
                                                       &Proxy::parentSetValueByte>>(*this, index));
             break;
-        case 2:
+        case dtInteger:
             record(std::make_unique<set_null_value_op<int, &Proxy::parentGetValueInt, &Proxy::parentSetValueInt>>(
                 *this, index));
             break;
-        case 3:
+        case dtBitmask:
             record(std::make_unique<set_null_value_op<bool, &Proxy::parentGetValueBool, &Proxy::parentSetValueBool>>(
                 *this, index));
             break;
-        case 4:
+        case dtDouble:
             record(std::make_unique<set_null_value_op<double, &Proxy::parentGetValueDouble,
                                                       &Proxy::parentSetValueDouble>>(*this, index));
             break;
@@ -217,15 +218,15 @@ int Proxy::write_data(long long start, const void* data, long long count, unsign
     // no capture is made of a range that does not exist or of a buffer whose elements cannot all
     // be addressed. A negative stride captures backwards from the given element.
     const bool acceptable =
-        type <= 4 && start >= 0 && count >= 0 && (data || count == 0) && start <= subject_->getNumObjects() - count &&
+        type <= dtDouble && start >= 0 && count >= 0 && (data || count == 0) && start <= subject_->getNumObjects() - count &&
         ek::vor::math::strided_fits(data, ek::vor::data_type_size(type), count, stride == 0 ? 1 : stride);
     if (!acceptable) return subject_->write_data(start, data, count, type, stride);
     switch (type) {
-        case 0: record_write<float, 0>(start, data, count, stride); break;
-        case 1: record_write<unsigned char, 1>(start, data, count, stride); break;
-        case 2: record_write<int, 2>(start, data, count, stride); break;
-        case 3: record_write<unsigned char, 3>(start, data, count, stride); break;
-        default: record_write<double, 4>(start, data, count, stride); break;
+        case dtSingle: record_write<float, dtSingle>(start, data, count, stride); break;
+        case dtByte: record_write<unsigned char, dtByte>(start, data, count, stride); break;
+        case dtInteger: record_write<int, dtInteger>(start, data, count, stride); break;
+        case dtBitmask: record_write<unsigned char, dtBitmask>(start, data, count, stride); break;
+        default: record_write<double, dtDouble>(start, data, count, stride); break;
     }
     return 0;
 }

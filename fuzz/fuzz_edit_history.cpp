@@ -1,0 +1,178 @@
+// A scripted sequence of edits, undo and redo over a small document loaded in memory. Each
+// step takes one byte for the operation and the next bytes for its arguments; at the end
+// everything is undone and redone once more before the document is released.
+#include <string>
+
+#include "ekx_file_vor4.h"
+#include "fuzz_support.h"
+
+namespace {
+
+using ek::fuzz::Bytes;
+
+constexpr int k_max_steps = 64;
+const wchar_t* const k_names[] = {L"A", L"B", L"Depth", L"Поле", L"x_1"};
+const wchar_t* const k_captions[] = {L"", L"Caption", L"Глубина", L"数据"};
+const char* const k_precisions[] = {"", "0.00", "#", "12"};
+
+// A fresh document of 3 x 2 cells with two properties, made on disk and closed.
+bool make_document(const std::wstring& path) {
+    ek_vor4_delete_files(path.c_str());
+    TekVor4* h = ek_vor4_file_create_w(path.c_str());
+    if (!h) return false;
+    ek_vor4_set_grid_type(h, 3);
+    const long long dims[3] = {3, 2, 1};
+    ek_vor4_set_dimensions_64(h, dims);
+    const bool ok = ek_vor4_prop_add_w(h, L"A", 0, 0, false) && ek_vor4_prop_add_w(h, L"B", 1, 2, false);
+    ek_vor4_file_close(h);
+    return ok;
+}
+
+Tek_history* last_history() {
+    Tek_history_manager* m = ek_history_manager_get_instance();
+    const size_t n = ek_history_manager_get_history_count(m);
+    return n ? ek_history_manager_get_history(m, n - 1) : nullptr;
+}
+
+void step(TekVor4* h, Tek_history* history, Bytes& in) {
+    const unsigned props = ek_vor4_get_prop_count(h);
+    const unsigned index = in.pick(props + 1);  // one past the end too
+    TekVor4Property* p = ek_vor4_prop_open(h, index);
+    const long long cells = p ? ek_vor4_prop_get_objcount_64(p) : 0;
+    alignas(8) unsigned char values[64 * 8];
+    switch (in.pick(22)) {
+        case 0: {
+            const double v = in.value<double>();
+            switch (in.pick(6)) {
+                case 0: ek_vor4_set_x0(h, v); break;
+                case 1: ek_vor4_set_y0(h, v); break;
+                case 2: ek_vor4_set_z0(h, v); break;
+                case 3: ek_vor4_set_dx(h, v); break;
+                case 4: ek_vor4_set_dy(h, v); break;
+                default: ek_vor4_set_dz(h, v); break;
+            }
+            break;
+        }
+        case 1: {
+            const long long dims[3] = {in.pick(7), in.pick(7), in.pick(4)};
+            ek_vor4_set_dimensions_64(h, dims);
+            break;
+        }
+        case 2: ek_vor4_set_grid_type(h, static_cast<unsigned char>(in.pick(10))); break;
+        case 3: {
+            const wchar_t* name = k_names[in.pick(5)];
+            const unsigned char kind = static_cast<unsigned char>(in.pick(9));
+            const unsigned char type = static_cast<unsigned char>(in.pick(6));
+            ek_vor4_prop_add_w(h, name, kind, type, in.byte() & 1);
+            break;
+        }
+        case 4: ek_vor4_prop_delete(h, index); break;
+        case 5: ek_vor4_prop_delete_list(h, index); break;
+        case 6: ek_vor4_set_prop_caption_w(h, index, k_captions[in.pick(4)]); break;
+        case 7: ek_vor4_set_prop_data_type(h, index, static_cast<unsigned char>(in.pick(6))); break;
+        case 8: ek_vor4_set_prop_kind(h, index, static_cast<unsigned char>(in.pick(9))); break;
+        case 9: ek_vor4_set_prop_precision(h, index, k_precisions[in.pick(4)]); break;
+        case 10:
+            if (in.byte() & 1) ek_vor4_prop_set_temp_status(h, index, in.byte() & 1);
+            else ek_vor4_pack(h);
+            break;
+        case 11: {
+            const unsigned int at = in.pick(static_cast<unsigned>(cells < 200 ? cells + 1 : 200));
+            switch (in.pick(5)) {
+                case 0: ek_vor4_prop_set_value_double(p, at, in.value<double>()); break;
+                case 1: ek_vor4_prop_set_value_single(p, at, in.value<float>()); break;
+                case 2: ek_vor4_prop_set_value_int(p, at, in.value<int>()); break;
+                case 3: ek_vor4_prop_set_value_byte(p, at, in.byte()); break;
+                default: ek_vor4_prop_set_value_nodata(p, at); break;
+            }
+            break;
+        }
+        case 12: {
+            for (unsigned char& b : values) b = in.byte();
+            const long long count = in.pick(9);
+            const long long start = in.pick(static_cast<unsigned>(cells < 200 ? cells + 2 : 200));
+            const long long stride = in.byte() & 1 ? -1 : 1 + in.pick(3);
+            const unsigned char* src = stride < 0 ? values + 8 * 8 : values;
+            ek_vor4_prop_write_64(p, start, src, count, static_cast<unsigned char>(in.pick(6)), stride);
+            break;
+        }
+        case 13: {
+            for (unsigned char& b : values) b = in.byte();
+            ek_vor4_prop_write2d_64(p, in.pick(4), in.pick(3), values, in.pick(4), in.pick(3),
+                                    static_cast<unsigned char>(in.pick(6)), 0, 0);
+            break;
+        }
+        case 14: {
+            const unsigned char type = static_cast<unsigned char>(in.pick(6));
+            ek_vor4_prop_read_64(p, in.pick(4), in.pick(8), values, in.pick(9), type, 1);
+            ek_vor4_prop_read2d_64(p, 0, 0, in.pick(4), in.pick(3), values, 3, 2, type, 0, 0);
+            double d;
+            ek_vor4_prop_get_value_double(p, in.pick(8), &d);
+            break;
+        }
+        case 15: ek_history_undo(history, 1 + in.pick(3)); break;
+        case 16: ek_history_redo(history, 1 + in.pick(3)); break;
+        case 17:
+            ek_vor4_prop_statistic_update(p);
+            ek_vor4_prop_histogram_update(p);
+            (void)ek_vor4_prop_get_histogram_value(p, in.pick(101));
+            break;
+        case 18: {
+            const double v = in.value<double>();
+            switch (in.pick(4)) {
+                case 0: ek_vor4_set_func_x0(h, index, v); break;
+                case 1: ek_vor4_set_func_dy(h, index, v); break;
+                case 2: ek_vor4_set_func_lx(h, index, in.pick(9)); break;
+                default: ek_vor4_set_func_ly(h, index, in.pick(9)); break;
+            }
+            break;
+        }
+        case 19: {
+            const int i = static_cast<int>(in.pick(props + 2)) - 1;
+            switch (in.pick(4)) {
+                case 0: ek_vor4_set_maskpropindex(h, i); break;
+                case 1: ek_vor4_set_xpropindex(h, i); break;
+                case 2: ek_vor4_set_ypropindex(h, i); break;
+                default: ek_vor4_set_zpropindex(h, i); break;
+            }
+            break;
+        }
+        case 20:
+            ek_vor4_set_azimuth(h, in.value<double>());
+            ek_vor4_set_earthplane(h, in.byte() & 1);
+            break;
+        default: {
+            // A second handle on the same path shares the loaded instance.
+            TekVor4* other = ek_vor4_file_open_w(ek::fuzz::work_file("edit.xml").c_str(), false);
+            ek_vor4_set_prop_caption_w(other, index, k_captions[in.pick(4)]);
+            ek_vor4_file_close(other);
+            break;
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const std::wstring path = ek::fuzz::work_file("edit.xml");
+    static const bool once = [] {
+        ek_options_set_temp_wpath(ek::fuzz::work_folder().wstring().c_str());  // undo files
+        return true;
+    }();
+    (void)once;
+    if (!make_document(path)) return 0;
+    TekVor4* h = ek_vor4_load_memory_w(path.c_str());
+    Tek_history* history = last_history();
+    if (!h || !history) {
+        ek_vor4_free_memory(h);
+        return 0;
+    }
+    Bytes in(data, size);
+    for (int i = 0; i < k_max_steps && !in.empty(); ++i) step(h, history, in);
+    while (ek_history_undo(history, 1)) {
+    }
+    while (ek_history_redo(history, 1)) {
+    }
+    ek_vor4_free_memory(h);
+    return 0;
+}
