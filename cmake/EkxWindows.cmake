@@ -30,6 +30,7 @@ endif()
 # traps, getrlimit); the test programs are built without them until they are made portable.
 set(EKX_PENDING_TEST_SOURCES
   document_safety_test.cpp   # fork (tests/support/child_process.h)
+  notifier_external_change_test.cpp  # fork
   fileio_test.cpp            # mmap
   temp_file_test.cpp         # setenv
   services_test.cpp          # setenv, feenableexcept, sigaction
