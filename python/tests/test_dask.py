@@ -8,13 +8,7 @@ from dask.distributed import Client, LocalCluster, get_task_stream
 import vor4
 
 
-@pytest.fixture(scope="module")
-def cluster():
-    with LocalCluster(processes=True, n_workers=2, threads_per_worker=1, dashboard_address=None) as c, Client(c) as cl:
-        yield cl
-
-
-def test_two_worker_processes_compute_the_library_statistics(tmp_path, cluster):
+def test_two_worker_processes_compute_the_library_statistics(tmp_path):
     # Values k + 0.25 sit inside the bins of width 1 between the bounds 0 and 99, so that the
     # histogram does not depend on how a bin edge is rounded.
     rng = np.random.default_rng(7)
@@ -28,13 +22,11 @@ def test_two_worker_processes_compute_the_library_statistics(tmp_path, cluster):
         stats, hist = prop.statistics(update=True), prop.histogram(update=True)
     assert (hist.lower, hist.upper) == (0.0, 99.0)
 
-    with xr.open_dataset(path, engine="vor4", chunks={"y": 64, "x": 96}) as ds, get_task_stream(cluster) as tasks:
+    with LocalCluster(processes=True, n_workers=2, threads_per_worker=1, dashboard_address=None) as cluster, Client(cluster) as client, \
+            xr.open_dataset(path, engine="vor4", chunks={"y": 64, "x": 96}) as ds, get_task_stream(client) as tasks:
         depth = ds.Depth.data
         counts, _ = da.histogram(depth[~da.isnan(depth)], bins=99, range=(hist.lower, hist.upper))
-        mean, std, missing, counts = cluster.compute([ds.Depth.mean(), ds.Depth.std(ddof=1), ds.Depth.isnull().sum(),
-                                                      counts], sync=True)
-    assert float(mean) == pytest.approx(stats.mean, rel=1e-6)
-    assert float(std) == pytest.approx(stats.std, rel=1e-5)
-    assert int(missing) == stats.missing
+        mean, std, missing, counts = client.compute([ds.Depth.mean(), ds.Depth.std(ddof=1), ds.Depth.isnull().sum(), counts], sync=True)
+    assert float(mean) == pytest.approx(stats.mean, rel=1e-6) and float(std) == pytest.approx(stats.std, rel=1e-5) and int(missing) == stats.missing
     np.testing.assert_array_equal(counts, hist.counts[:99])  # the hundredth bin stays empty
     assert len({t["worker"] for t in tasks.data}) == 2

@@ -14,8 +14,7 @@ inline std::string describe_keys(const Tek_update_prop_list* list) {
     for (size_t i = 0; i < ek_update_event_prop_list_get_size(list); ++i) {
         const Tek_any* key = ek_update_event_prop_list_get_key(list, i);
         const char* s = any_get_string(key);
-        text += i ? "," : "";
-        text += any_get_kind(key) == EK_ANY_INTEGER ? std::to_string(any_get_integer(key)) : s ? s : "?";
+        text.append(i ? "," : "").append(any_get_kind(key) == EK_ANY_INTEGER ? std::to_string(any_get_integer(key)) : s ? s : "?");
         const Tek_update_prop_list* nested = ek_update_event_prop_list_get_nested(list, i);
         if (nested && ek_update_event_prop_list_get_size(nested)) text.append("[").append(describe_keys(nested)) += "]";
     }
@@ -24,13 +23,10 @@ inline std::string describe_keys(const Tek_update_prop_list* list) {
 
 class EventLog {
 public:
-    explicit EventLog(Tek_event_channel* channel) : channel_(channel) {
-        ek_event_channel_add_client(channel_, &received, this);
-    }
+    explicit EventLog(Tek_event_channel* channel) : channel_(channel) { ek_event_channel_add_client(channel_, &received, this); }
     ~EventLog() { ek_event_channel_del_client(channel_, &received, this); }
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
-
     // The events so far, separated by spaces, e.g. "B U{5,k} E".
     const std::string& text() const { return text_; }
     void clear() { text_.clear(); }
@@ -44,12 +40,11 @@ private:
             const Tek_update_prop_list* details = u ? ek_update_event_get_details(u) : nullptr;
             if (ek_event_queue_get_begin_update_event(queue, i)) text += "B";
             else if (ek_event_queue_get_end_update_event(queue, i)) text += "E";
-            else if (!u) (text += "X") += std::to_string(ek_event_get_id(ek_event_queue_get_event(queue, i)));
+            else if (!u) text.append("X").append(std::to_string(ek_event_get_id(ek_event_queue_get_event(queue, i))));
             else if (!details) text += "U";
             else text.append("U{").append(describe_keys(details)) += "}";
         }
     }
-
     Tek_event_channel* channel_;
     std::string text_;
 };

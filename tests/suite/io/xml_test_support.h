@@ -50,11 +50,14 @@ inline std::wstring node_name(Tek_xml_node* node) {
     return c.wide;
 }
 
-// A document loaded from bytes written by hand, or null when the load is refused.
+// A document loaded from a file, or from bytes written by hand; null when the load is refused.
+inline Doc load_file(const std::wstring& path) {
+    Doc doc = new_doc();
+    return ek_xml_load_from_file_w(doc.get(), path.c_str()) ? std::move(doc) : nullptr;
+}
 inline Doc load_text(const TempDir& dir, const std::string& bytes) {
     write_text(dir.path() / "in.xml", bytes);
-    Doc doc = new_doc();
-    return ek_xml_load_from_file_w(doc.get(), dir.file("in.xml").c_str()) ? std::move(doc) : nullptr;
+    return load_file(dir.file("in.xml"));
 }
 
 }  // namespace ek::test

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
 
 #include "ekx_path.h"
 #include "support/child_process.h"
@@ -17,41 +18,24 @@ namespace {
 namespace fs = std::filesystem;
 using ek::test::TempDir;
 
-// A watcher with its masks, counting the update events it announces.
-class Watched {
-public:
-    Watched(const fs::path& dir, std::initializer_list<const wchar_t*> masks)
-        : folder(dir.string()), w_(ek_folder_watcher_create_w(dir.wstring().c_str())) {
-        for (const wchar_t* m : masks) ek_folder_watcher_add_mask_w(w_, m);
-        ek_event_channel_add_client(ek_folder_watcher_get_event_channel(w_), &on_event, this);
+// A watcher with its masks, counting the update events it announces; on_update runs once, from
+// inside the next announcement.
+struct Watched {
+    Watched(const fs::path& dir, std::initializer_list<const wchar_t*> masks) : folder(dir), w(ek_folder_watcher_create_w(dir.wstring().c_str())) {
+        for (const wchar_t* m : masks) ek_folder_watcher_add_mask_w(w, m);
+        ek_event_channel_add_client(ek_folder_watcher_get_event_channel(w), &on_event, this);
     }
-    ~Watched() { ek_folder_watcher_destroy(w_); }
-    Watched(const Watched&) = delete;
-    Watched& operator=(const Watched&) = delete;
-
-    Tek_folder_watcher* get() const { return w_; }
-    void destroy() {
-        ek_folder_watcher_destroy(w_);
-        w_ = nullptr;
-    }
-    const std::string folder;
-    int updates = 0;
-    int others = 0;
-    int nested = -1;  // what a dispatch from inside an announcement returned
-    // Run from inside an announcement, once.
-    void (*on_update)(Watched&) = nullptr;
-
-private:
+    ~Watched() { ek_folder_watcher_destroy(w); }
+    void destroy() { ek_folder_watcher_destroy(w), w = nullptr; }
     static void on_event(Tek_table* queue, void* self) {
         auto* w = static_cast<Watched*>(self);
-        for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i)
-            ++(ek_event_queue_get_update_event(queue, i) ? w->updates : w->others);
-        if (auto f = w->on_update) {
-            w->on_update = nullptr;
-            f(*w);
-        }
+        for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i) ++(ek_event_queue_get_update_event(queue, i) ? w->updates : w->others);
+        if (auto f = std::exchange(w->on_update, nullptr)) f(*w);
     }
-    Tek_folder_watcher* w_;
+    const fs::path folder;
+    Tek_folder_watcher* w;
+    int updates = 0, others = 0, nested = -1;  // nested: what a dispatch from inside an announcement returned
+    void (*on_update)(Watched&) = nullptr;
 };
 
 void write(const fs::path& file, const std::string& text, std::ios::openmode mode = std::ios::trunc) {
@@ -63,77 +47,48 @@ bool pending() {
     return ::poll(&p, 1, 0) == 1;
 }
 
-// What is pending before a step belongs to the steps before it.
-void drain() { ek_folder_watcher_dispatch(0); }
-
-TEST(FolderWatcherInotify, ChangesOfMatchingFilesAreAnnouncedOncePerDispatch) {
-    const struct {
-        const char* label;
-        std::string existing;  // made before the watch starts ("" for none)
-        void (*change)(const fs::path& dir);
-        int expected;  // announcements to the watcher of field.xml and field.*.property
-    } rows[] = {
-        {"create metadata", "", [](const fs::path& d) { write(d / "field.xml", "x"); }, 1},
-        {"create data file", "", [](const fs::path& d) { write(d / "field.A.property", "x"); }, 1},
-        {"append", "field.A.property", [](const fs::path& d) { write(d / "field.A.property", "y", std::ios::app); }, 1},
-        {"replace by rename", "field.xml",
-         [](const fs::path& d) {
-             write(d / "fie1F.tmp", "new");
-             fs::rename(d / "fie1F.tmp", d / "field.xml");
-         }, 1},
-        {"rename away", "field.A.property", [](const fs::path& d) { fs::rename(d / "field.A.property", d / "moved"); }, 1},
-        {"delete", "field.xml", [](const fs::path& d) { fs::remove(d / "field.xml"); }, 1},
-        {"new time", "field.xml",
-         [](const fs::path& d) { fs::last_write_time(d / "field.xml", fs::file_time_type::clock::now() - std::chrono::hours(1)); }, 1},
-        {"burst of twenty writes", "",
-         [](const fs::path& d) {
-             for (int i = 0; i < 20; ++i) write(d / (i % 2 ? "field.xml" : "field.B.property"), std::to_string(i));
-         }, 1},
-        {"other document", "", [](const fs::path& d) { write(d / "fields.A.property", "x"); write(d / "other.xml", "x"); }, 0},
-        {"other extension", "", [](const fs::path& d) { write(d / "field.A.bak", "x"); write(d / "field.xml.tmp", "x"); }, 0},
-        {"letter case", "", [](const fs::path& d) { write(d / "FIELD.xml", "x"); write(d / "field.a.PROPERTY", "x"); }, 0},
-        {"data file without property name", "", [](const fs::path& d) { write(d / "field.property", "x"); }, 0},
-        {"subfolder", "", [](const fs::path& d) { fs::create_directory(d / "sub"); write(d / "sub" / "field.xml", "x"); }, 0},
-        {"read only", "field.xml", [](const fs::path& d) { std::ifstream(d / "field.xml").get(); }, 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.label);
-        TempDir dir;
-        if (!row.existing.empty()) write(dir.path() / row.existing, "old");
-        Watched w(dir.path(), {L"field.xml", L"field.*.property"});
-        ASSERT_TRUE(w.get());
-        drain();
-        row.change(dir.path());
-        EXPECT_EQ(ek_folder_watcher_dispatch(0), row.expected);
-        EXPECT_EQ(w.updates, row.expected);
-        EXPECT_EQ(w.others, 0);
-        EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "a burst is announced once";
-        EXPECT_EQ(w.updates, row.expected);
-    }
-}
-
-TEST(FolderWatcherInotify, NothingIsDeliveredBeforeTheHostDispatches) {
-    TempDir dir;
-    Watched w(dir.path(), {});  // no mask: every file
-    drain();
-    EXPECT_FALSE(pending());
-    EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "nothing pending: no wait, no announcement";
-    write(dir.path() / "any", "x");
-    EXPECT_TRUE(pending()) << "the wait handle signals";
-    EXPECT_EQ(w.updates, 0) << "no delivery on its own";
-    EXPECT_EQ(ek_folder_watcher_dispatch(0), 1);
-    EXPECT_EQ(w.updates, 1);
-    EXPECT_FALSE(pending());
-    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read);  // the folder is no file of its own
-    EXPECT_EQ(ek_folder_watcher_dispatch(0), 0);
-}
-
 // The system watches of this process (Linux lists them with the descriptor).
 int system_watches() {
     std::ifstream info("/proc/self/fdinfo/" + std::to_string(ek_folder_watcher_get_wait_handle()));
     int n = 0;
     for (std::string line; std::getline(info, line);) n += line.rfind("inotify wd:", 0) == 0;
     return n;
+}
+
+// Announcements to the watcher of field.xml and field.*.property, once per dispatch, and only when the
+// host dispatches.
+TEST(FolderWatcherInotify, ChangesOfMatchingFilesAreAnnouncedOncePerDispatch) {
+    using D = const fs::path&;
+    const struct { const char* label; std::string existing; void (*change)(D); int expected; } rows[] = {
+        {"create metadata", "", [](D d) { write(d / "field.xml", "x"); }, 1},
+        {"create data file", "", [](D d) { write(d / "field.A.property", "x"); }, 1},
+        {"append", "field.A.property", [](D d) { write(d / "field.A.property", "y", std::ios::app); }, 1},
+        {"replace by rename", "field.xml", [](D d) { write(d / "fie1F.tmp", "new"), fs::rename(d / "fie1F.tmp", d / "field.xml"); }, 1},
+        {"rename away", "field.A.property", [](D d) { fs::rename(d / "field.A.property", d / "moved"); }, 1},
+        {"delete", "field.xml", [](D d) { fs::remove(d / "field.xml"); }, 1},
+        {"new time", "field.xml", [](D d) { fs::last_write_time(d / "field.xml", fs::file_time_type::clock::now() - std::chrono::hours(1)); }, 1},
+        {"burst of twenty writes", "",
+         [](D d) { for (int i = 0; i < 20; ++i) write(d / (i % 2 ? "field.xml" : "field.B.property"), std::to_string(i)); }, 1},
+        {"other document", "", [](D d) { write(d / "fields.A.property", "x"), write(d / "other.xml", "x"); }, 0},
+        {"other extension", "", [](D d) { write(d / "field.A.bak", "x"), write(d / "field.xml.tmp", "x"); }, 0},
+        {"letter case", "", [](D d) { write(d / "FIELD.xml", "x"), write(d / "field.a.PROPERTY", "x"); }, 0},
+        {"data file without property name", "", [](D d) { write(d / "field.property", "x"); }, 0},
+        {"subfolder", "", [](D d) { fs::create_directory(d / "sub"), write(d / "sub" / "field.xml", "x"); }, 0},
+        {"read only", "field.xml", [](D d) { std::ifstream(d / "field.xml").get(); }, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        TempDir dir;
+        if (!row.existing.empty()) write(dir.path() / row.existing, "old");
+        Watched w(dir.path(), {L"field.xml", L"field.*.property"});
+        ASSERT_TRUE(w.w);
+        EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "nothing pending: no wait, no announcement";
+        row.change(dir.path());
+        EXPECT_EQ(w.updates, 0) << "no delivery before the host dispatches";
+        EXPECT_EQ(ek_folder_watcher_dispatch(0), row.expected);
+        EXPECT_TRUE(!pending() && ek_folder_watcher_dispatch(0) == 0) << "a burst is announced once";
+        EXPECT_TRUE(w.updates == row.expected && w.others == 0);
+    }
 }
 
 // Each watcher of a shared folder hears only its own files; the folder stays watched while one
@@ -143,27 +98,17 @@ TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
     TempDir dir;
     const int watches = system_watches();
     auto a = std::make_unique<Watched>(dir.path(), std::initializer_list<const wchar_t*>{L"a.*"});
-    Watched b(dir.path(), {L"b.*"});
-    Watched any(dir.path(), {L"?.x", L"*.y"});
+    Watched b(dir.path(), {L"b.*"}), any(dir.path(), {L"?.x", L"*.y"});
     EXPECT_EQ(system_watches(), watches + 1) << "one system watch for the folder";
-    drain();
-    write(dir.path() / "a.x", "x");
-    write(dir.path() / "b.y", "x");
+    ek_folder_watcher_dispatch(0);
+    write(dir.path() / "a.x", "x"), write(dir.path() / "b.y", "x");
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 3);
-    EXPECT_EQ(a->updates, 1);
-    EXPECT_EQ(b.updates, 1);
-    EXPECT_EQ(any.updates, 1);
-
+    EXPECT_TRUE(a->updates == 1 && b.updates == 1 && any.updates == 1);
     b.on_update = [](Watched& self) { self.destroy(); };
-    any.on_update = [](Watched& self) {
-        write(fs::path(self.folder) / "a.y", "x");
-        self.nested = ek_folder_watcher_dispatch(0);
-    };
-    write(dir.path() / "b.x", "x");
-    write(dir.path() / "a.x", "y");
+    any.on_update = [](Watched& self) { write(self.folder / "a.y", "x"), self.nested = ek_folder_watcher_dispatch(0); };
+    write(dir.path() / "b.x", "x"), write(dir.path() / "a.x", "y");
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 3);
-    EXPECT_EQ(any.nested, 0);
-    EXPECT_EQ(a->updates, 2);
+    EXPECT_TRUE(any.nested == 0 && a->updates == 2);
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 2) << "the change made inside the announcement";
     EXPECT_EQ(a->updates, 3);
     a.reset();
@@ -178,13 +123,12 @@ TEST(FolderWatcherInotify, WatchersOfOneFolderAreIndependent) {
 TEST(FolderWatcherInotify, ChangesWithinTheSettleIntervalJoinTheBurst) {
     TempDir dir;
     Watched w(dir.path(), {L"field.xml"});
-    drain();
+    ek_folder_watcher_dispatch(0);
     ek::test::Child child(
         [](const std::vector<std::wstring>& args) {
-            const fs::path file = fs::path(args[0]) / "field.xml";
-            write(file, "1");
+            write(fs::path(args[0]) / "field.xml", "1");
             std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            write(file, "2");
+            write(fs::path(args[0]) / "field.xml", "2");
             return 0;
         },
         {dir.path().wstring()});
@@ -192,30 +136,29 @@ TEST(FolderWatcherInotify, ChangesWithinTheSettleIntervalJoinTheBurst) {
     pollfd p{static_cast<int>(ek_folder_watcher_get_wait_handle()), POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 10'000), 1) << "the first write signals";
     EXPECT_EQ(ek_folder_watcher_dispatch(500), 1);
-    EXPECT_EQ(child.wait(), 0);
-    EXPECT_EQ(w.updates, 1);
+    EXPECT_TRUE(child.wait() == 0 && w.updates == 1);
     EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "the second write came within the interval";
 }
 
 TEST(FolderWatcherInotify, BadArgumentsAndVanishingFoldersAreHarmless) {
     TempDir dir;
     write(dir.path() / "file", "x");
-    EXPECT_EQ(ek_folder_watcher_create_w(nullptr), nullptr);
-    EXPECT_EQ(ek_folder_watcher_create_w((dir.path() / "missing").wstring().c_str()), nullptr);
+    EXPECT_TRUE(!ek_folder_watcher_create_w(nullptr) && !ek_folder_watcher_create_w((dir.path() / "missing").wstring().c_str()));
     EXPECT_EQ(ek_folder_watcher_create_w((dir.path() / "file").wstring().c_str()), nullptr) << "not a folder";
-    EXPECT_FALSE(ek_folder_watcher_add_mask_w(nullptr, L"*"));
-    EXPECT_EQ(ek_folder_watcher_get_event_channel(nullptr), nullptr);
+    EXPECT_TRUE(!ek_folder_watcher_add_mask_w(nullptr, L"*") && !ek_folder_watcher_get_event_channel(nullptr));
     ek_folder_watcher_destroy(nullptr);
     EXPECT_GE(ek_folder_watcher_get_wait_handle(), 0);
-
     fs::create_directory(dir.path() / "gone");
     Watched w(dir.path() / "gone", {});
-    ASSERT_TRUE(w.get());
-    EXPECT_FALSE(ek_folder_watcher_add_mask_w(w.get(), nullptr));
-    write(dir.path() / "gone" / "f", "x");
-    fs::remove_all(dir.path() / "gone");
-    ek_folder_watcher_dispatch(0);
-    EXPECT_EQ(w.updates, 1) << "its files' deletion was its last change";
+    ASSERT_TRUE(w.w);
+    EXPECT_FALSE(ek_folder_watcher_add_mask_w(w.w, nullptr));
+    ek_folder_watcher_dispatch(0), write(dir.path() / "gone" / "f", "x");
+    EXPECT_TRUE(pending()) << "the wait handle signals";
+    EXPECT_EQ(ek_folder_watcher_dispatch(0), 1) << "no mask: every file";
+    fs::permissions(dir.path() / "gone", fs::perms::owner_all | fs::perms::group_read);
+    EXPECT_EQ(ek_folder_watcher_dispatch(0), 0) << "the folder is no file of its own";
+    fs::remove_all(dir.path() / "gone"), ek_folder_watcher_dispatch(0);
+    EXPECT_EQ(w.updates, 2) << "its files' deletion was its last change";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-"""GDAL reads what `vor4 export -o X.vrt` writes: for properties of every type in a rotated 2D
-document and a rotated 3D document, each cell's value, its no-data state and the world point of its
-centre must equal what the library gives (its geotransform, cell location and reads), and the
-values must be those of the arrays imported.
+"""GDAL reads what `vor4 export -o X.vrt` writes: for properties of every type imported into a rotated
+2D document and a rotated 3D document, each cell's value, its no-data state and the world point of its
+centre must equal what the library gives (its geotransform, cell location and reads), and the values
+must be those of the arrays imported.
 
 Run as: python3 gdal_roundtrip.py VOR4 LIBRARY_PROBE WORK_FOLDER"""
 import math
@@ -38,17 +38,13 @@ def run(*args):
 for doc_name, shape, geometry in DOCUMENTS:
     doc = os.path.join(work, doc_name)
     for t, (dtype, nodata) in enumerate(TYPES):
-        values = (rng.integers(0, 200, size=shape) * (0.5 if dtype in (np.float32, np.float64) else 1)).astype(dtype)
-        if dtype == np.bool_:
-            values = rng.integers(0, 2, size=shape).astype(bool)
-        missing = np.zeros(shape, dtype=bool)
+        values = (rng.integers(0, 2 if nodata is None else 200, size=shape) * (0.5 if isinstance(nodata, float) else 1)).astype(dtype)
+        missing = rng.random(shape) < (0 if nodata is None else 0.2)
         if nodata is not None:
-            missing = rng.random(shape) < 0.2
             values[missing] = nodata
-        name = f"P{t}"
+        name, vrt = f"P{t}", os.path.join(work, f"{doc_name}P{t}.vrt")
         np.save(os.path.join(work, name + ".npy"), values)
         run(vor4, "import", doc, name, os.path.join(work, name + ".npy"), *(geometry if t == 0 else []))
-        vrt = os.path.join(work, doc_name + name + ".vrt")
         run(vor4, "export", doc, name, "-o", vrt)
 
         ds = gdal.Open(vrt)
@@ -57,28 +53,22 @@ for doc_name, shape, geometry in DOCUMENTS:
         bands = [ds.GetRasterBand(b + 1) for b in range(ds.RasterCount)]
         pixels = [b.ReadAsArray().astype(np.float64) for b in bands]
         masks = [b.GetMaskBand().ReadAsArray() == 0 for b in bands]
-        scale = max(abs(g) for g in gt)
         for line in run(probe, doc, name).splitlines():
             k, c, r, x, y, col, row, value = line.split()
-            k, c, r, col, row = int(k), int(c), int(r), int(col), int(row)
-            x, y, value = float(x), float(y), float(value)
-            where = f"{doc_name} {name} layer {k} column {c} row {r}"
-            source = values[(k, r, c) if len(shape) == 3 else (r, c)]
+            k, c, r, col, row, x, y, value = int(k), int(c), int(r), int(col), int(row), float(x), float(y), float(value)
+            where, cell = f"{doc_name} {name} layer {k} column {c} row {r}", (k, r, c) if len(shape) == 3 else (r, c)
             # The library's value is the imported one (a missing value reads back as NaN, a byte as itself).
-            assert (math.isnan(value) and nodata is not None and missing[(k, r, c) if len(shape) == 3 else (r, c)]) \
-                or value == float(source), f"{where}: library {value}, imported {source}"
+            assert (math.isnan(value) and missing[cell]) or value == float(values[cell]), f"{where}: library {value}, imported {values[cell]}"
             # GDAL's pixel at the cell the library locates holds that value, or is no-data where the
             # library has no value; its no-data cells are the imported missing ones.
-            gdal_value = pixels[k][row, col]
-            assert masks[k][row, col] if math.isnan(value) else gdal_value == value, f"{where}: GDAL {gdal_value}, library {value}"
-            assert masks[k][row, col] == missing[(k, r, c) if len(shape) == 3 else (r, c)], f"{where}: no-data state"
+            assert masks[k][row, col] if math.isnan(value) else pixels[k][row, col] == value, f"{where}: GDAL {pixels[k][row, col]}, library {value}"
+            assert masks[k][row, col] == missing[cell], f"{where}: no-data state"
             # GDAL's centre of that pixel is the library's centre of the cell.
-            gx = gt[0] + (col + 0.5) * gt[1] + (row + 0.5) * gt[2]
-            gy = gt[3] + (col + 0.5) * gt[4] + (row + 0.5) * gt[5]
-            assert abs(gx - x) <= 1e-9 * scale * 100 and abs(gy - y) <= 1e-9 * scale * 100, f"{where}: GDAL ({gx}, {gy}), library ({x}, {y})"
+            gx, gy = (gt[3 * i] + (col + 0.5) * gt[3 * i + 1] + (row + 0.5) * gt[3 * i + 2] for i in (0, 1))
+            assert abs(gx - x) <= 1e-7 * max(map(abs, gt)) and abs(gy - y) <= 1e-7 * max(map(abs, gt)), f"{where}: GDAL ({gx}, {gy}), library ({x}, {y})"
             checked += 1
-        assert bands[0].GetNoDataValue() is None if nodata is None else \
-            (math.isnan(bands[0].GetNoDataValue()) if isinstance(nodata, float) else bands[0].GetNoDataValue() == nodata)
+        nodata_value = bands[0].GetNoDataValue()
+        assert nodata_value is None if nodata is None else math.isnan(nodata_value) if isinstance(nodata, float) else nodata_value == nodata
 
 expected = sum(5 * math.prod(shape) for _, shape, _ in DOCUMENTS)
 assert checked == expected, f"{checked} cells checked, {expected} expected"

@@ -7,8 +7,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -17,7 +19,7 @@
 namespace ek::test {
 
 inline constexpr unsigned char dtSingle = 0, dtByte = 1, dtInteger = 2, dtBitmask = 3, dtDouble = 4;
-inline constexpr unsigned char gt1D = 1, gt2D = 3, gt2dCoord = 4, gt3D = 5, gt3DCoord = 6, gtFunc1D = 7, gtFunc2D = 8;
+inline constexpr unsigned char gt1D = 1, gt2D = 3, gt3D = 5, gtFunc1D = 7, gtFunc2D = 8;
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN(), Inf = std::numeric_limits<double>::infinity();
 inline constexpr double inull = 2147483647, imin = -2147483648.0;
 using Bytes = std::vector<unsigned char>;
@@ -29,8 +31,8 @@ inline Bytes file_bytes(const std::wstring& path) {
 }
 
 inline void put_bytes(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline size_t type_size(unsigned char t) { return t == dtDouble ? 8 : t == dtSingle || t == dtInteger ? 4 : 1; }
@@ -57,8 +59,7 @@ inline Values decode(const Bytes& bytes, unsigned char type) {
     Values out(bytes.size() / type_size(type));
     for (size_t i = 0; i < out.size(); ++i) {
         const unsigned char* p = &bytes[i * type_size(type)];
-        out[i] = type == dtSingle ? load<float>(p) : type == dtInteger ? load<int32_t>(p)
-                                  : type == dtDouble ? load<double>(p) : *p;
+        out[i] = type == dtSingle ? load<float>(p) : type == dtInteger ? load<int32_t>(p) : type == dtDouble ? load<double>(p) : *p;
     }
     return out;
 }
@@ -82,45 +83,42 @@ inline Values file_values(const TekVor4Property& p, size_t n) {
     return p.getDataType() == dtBitmask ? unpack(bytes, n) : decode(bytes, p.getDataType());
 }
 
-// Values as comparable text: every NaN reads "nan", a negative zero "-0".
+// Values as comparable text: every NaN reads "nan", a negative zero "-0"; text_as gives them as
+// the type holds them (a double rounded to single for a single).
 inline std::string text(const Values& values) {
     std::string out;
     char buf[40];
-    for (double v : values) {
-        std::snprintf(buf, sizeof buf, std::isnan(v) ? "%snan" : "%s%.17g", out.empty() ? "" : " ", v);
-        out += buf;
-    }
+    for (double v : values) out += (std::snprintf(buf, sizeof buf, std::isnan(v) ? "%snan" : "%s%.17g", out.empty() ? "" : " ", v), buf);
     return out;
 }
-
-// The values as the type holds them (a double rounded to single for a single).
-inline std::string text_as(const Values& values, unsigned char type) {
-    return text(decode(encode(values, type), type));
-}
+inline std::string text_as(const Values& values, unsigned char type) { return text(decode(encode(values, type), type)); }
 
 // How many values differ (a NaN equals a NaN), for runs too long to compare as text.
 inline long long mismatches(const Values& got, const Values& want) {
     long long n = got.size() != want.size();
-    for (size_t i = 0; i < got.size() && i < want.size(); ++i)
-        n += !(got[i] == want[i] || (std::isnan(got[i]) && std::isnan(want[i])));
+    for (size_t i = 0; i < got.size() && i < want.size(); ++i) n += !(got[i] == want[i] || (std::isnan(got[i]) && std::isnan(want[i])));
     return n;
 }
 
+// Result codes as text, in the order given (a braced list runs its calls left to right).
+inline std::string codes(std::initializer_list<int> results) {
+    std::string out;
+    for (int r : results) out += std::to_string(r);
+    return out;
+}
+
 inline Values ramp(size_t n, double base) {
-    Values v(n, base);
-    for (size_t i = 0; i < n; ++i) v[i] += double(i);
+    Values v(n);
+    for (size_t i = 0; i < n; ++i) v[i] = base + double(i);
     return v;
 }
 
 // A property of the given type and sizes, with no data file yet.
-inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name,
-                                                          unsigned char type, unsigned char grid, long long nx,
-                                                          long long ny = 1, long long nz = 1, bool readOnly = false) {
+inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name, unsigned char type,
+                                                          unsigned char grid, long long nx, long long ny = 1,
+                                                          long long nz = 1, bool readOnly = false) {
     auto p = std::make_unique<TekVor4PropertyImpl>(dir.file(name + ".property"), readOnly);
-    p->setName(name);
-    p->setDataType(type);
-    p->setGridType(grid);
-    p->setSize(nx, ny, nz);
+    p->setName(name), p->setDataType(type), p->setGridType(grid), p->setSize(nx, ny, nz);
     return p;
 }
 

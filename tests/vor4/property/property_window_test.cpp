@@ -2,6 +2,7 @@
 // write-back, and coherence with run writes.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "property_test_support.h"
@@ -16,8 +17,6 @@ int value_at(TekVor4PropertyImpl& p, long long index) {
     return p.getValueInt(index, v) ? v : -1;
 }
 
-enum Setter { Bool, Byte, Int, Single, Double, Null };
-
 }  // namespace
 
 // The window holds up to 8192 values centred on the index, kept inside the property. Where it
@@ -26,20 +25,16 @@ TEST(ValueWindow, Placement) {
     struct Step { double rewrite; long long index; int expected; };  // rewrite: the file becomes base + index first
     const std::pair<size_t, std::vector<Step>> rows[] = {
         {100, {{0, 57, 57}, {1000, 0, 0}, {0, 99, 99}}},  // one window
-        {20000,
-         {{0, 19999, 19999},                                 // [11808, 20000)
-          {100000, 11808, 11808}, {0, 11807, 111807},        // outside: [7711, 15903)
-          {200000, 7711, 107711}, {0, 15902, 115902}, {0, 10, 200010},  // [0, 8192)
-          {300000, 8191, 208191}, {0, 8192, 308192}}},
+        {20000, {{0, 19999, 19999},                                                  // [11808, 20000)
+                 {100000, 11808, 11808}, {0, 11807, 111807},                         // outside: [7711, 15903)
+                 {200000, 7711, 107711}, {0, 15902, 115902}, {0, 10, 200010},        // [0, 8192)
+                 {300000, 8191, 208191}, {0, 8192, 308192}}},
     };
     for (const auto& [objects, steps] : rows) {
         TempDir dir;
         auto p = holding(dir, dtInteger, ramp(objects, 0));
         for (const Step& s : steps) {
-            if (s.rewrite != 0) {
-                p->close();
-                put_bytes(p->getFileNameW(), encode(ramp(objects, s.rewrite), dtInteger));
-            }
+            if (s.rewrite != 0) p->close(), put_bytes(p->getFileNameW(), encode(ramp(objects, s.rewrite), dtInteger));
             EXPECT_EQ(value_at(*p, s.index), s.expected) << objects << " objects, index " << s.index;
         }
     }
@@ -62,7 +57,6 @@ TEST(ValueWindow, GetterTable) {
     };
     const unsigned char as[5] = {dtByte, dtByte, dtInteger, dtSingle, dtDouble};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << ", stored " << row.stored);
         TempDir dir;
         Values values(12, 0);  // the value sits among others, in a mask's second byte
         values[9] = row.stored;
@@ -72,18 +66,22 @@ TEST(ValueWindow, GetterTable) {
         int i = 0;
         float f = 0;
         double d = 0;
-        const bool ok[5] = {p->getValueBool(9, b), p->getValueByte(9, u), p->getValueInt(9, i),
-                            p->getValueSingle(9, f), p->getValueDouble(9, d)};
+        const bool ok[5] = {p->getValueBool(9, b), p->getValueByte(9, u), p->getValueInt(9, i), p->getValueSingle(9, f),
+                            p->getValueDouble(9, d)};
         const Values got = {double(b), double(u), double(i), double(f), d};
-        for (size_t k = 0; k < 5; ++k)
-            EXPECT_EQ(ok[k] ? text({got[k]}) : "fails", std::isnan(row.got[k]) ? "fails" : text_as({row.got[k]}, as[k]))
-                << "getter " << k;
+        std::string all, want;
+        for (size_t k = 0; k < 5; ++k) {
+            all += (ok[k] ? text({got[k]}) : "fails") + " ";
+            want += (std::isnan(row.got[k]) ? "fails" : text_as({row.got[k]}, as[k])) + " ";
+        }
+        EXPECT_EQ(all, want) << "type " << int(row.type) << ", stored " << row.stored;
     }
 }
 
 // The setter table: the value each setter stores, seen in the file after the write-back; the
 // neighbours keep theirs.
 TEST(ValueWindow, SetterTable) {
+    enum Setter { Bool, Byte, Int, Single, Double, Null };
     struct Row { unsigned char type; Setter setter; double value, stored; };
     const Row rows[] = {
         {dtSingle, Bool, 1, 1},          {dtSingle, Byte, 7, 7},          {dtSingle, Int, inull, NaN},
@@ -103,23 +101,20 @@ TEST(ValueWindow, SetterTable) {
         {dtDouble, Single, NaN, NaN},    {dtDouble, Double, -2.7, -2.7},  {dtDouble, Double, NaN, NaN},
         {dtDouble, Null, 0, NaN},
     };
+    const std::function<void(TekVor4PropertyImpl&, double)> set[] = {
+        [](auto& p, double v) { p.setValueBool(9, v != 0); }, [](auto& p, double v) { p.setValueByte(9, (unsigned char)v); },
+        [](auto& p, double v) { p.setValueInt(9, int(v)); }, [](auto& p, double v) { p.setValueSingle(9, float(v)); },
+        [](auto& p, double v) { p.setValueDouble(9, v); }, [](auto& p, double) { p.setValueNull(9); }};
     for (const Row& row : rows) {
-        SCOPED_TRACE(::testing::Message() << "type " << int(row.type) << " setter " << row.setter << " " << row.value);
         TempDir dir;
         const double before = row.type == dtBitmask ? 1 - row.stored : 5;  // a mask starts from the other bit
         auto p = holding(dir, row.type, Values(11, before));
-        switch (row.setter) {
-            case Bool: p->setValueBool(9, row.value != 0); break;
-            case Byte: p->setValueByte(9, static_cast<unsigned char>(row.value)); break;
-            case Int: p->setValueInt(9, static_cast<int>(row.value)); break;
-            case Single: p->setValueSingle(9, static_cast<float>(row.value)); break;
-            case Double: p->setValueDouble(9, row.value); break;
-            case Null: p->setValueNull(9); break;
-        }
+        set[row.setter](*p, row.value);
         ASSERT_TRUE(p->flushBuffer());
         Values want(11, before);
         want[9] = row.stored;
-        EXPECT_EQ(text(file_values(*p, 11)), text_as(want, row.type));
+        EXPECT_EQ(text(file_values(*p, 11)), text_as(want, row.type))
+            << "type " << int(row.type) << " setter " << row.setter << " " << row.value;
     }
 }
 
@@ -139,24 +134,22 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     EXPECT_EQ(file_values(*p, 10)[5], 555);
     EXPECT_TRUE(p->flushBuffer());  // nothing left to write
     const int fifty = 50, nine = 99, six = 606;
+    const float singles[2] = {1.0f, 2.0f};
+    const double seven = 7.9;
     ASSERT_EQ(p->write_data(3, &fifty, 1, dtInteger, 0), 0);
     EXPECT_EQ(value_at(*p, 3), 50);  // a clean window does not serve the old value
     p->setValueInt(3, 77);
     p->setValueInt(6, 66);
     ASSERT_EQ(p->write_data(3, &nine, 1, dtInteger, 0), 0);
-    EXPECT_EQ(value_at(*p, 3), 99);
-    EXPECT_EQ(value_at(*p, 6), 66);
+    EXPECT_EQ(text({double(value_at(*p, 3)), double(value_at(*p, 6))}), "99 66");
     p->setValueInt(1, 11);
-    const float singles[2] = {1.0f, 2.0f};
     ASSERT_EQ(p->write_data(0, singles, 2, dtSingle, 0), 0);  // a converting write over the window
     p->setValueInt(2, 33);
     ASSERT_EQ(p->readRawData(5, 1, out, 1, dtInteger, 0), 0);  // the file now stands after object 5
     p->setValueInt(8, 88);                                     // dirty again, no file access
     ASSERT_EQ(p->write_same(&six, 1), 0);
-    const double seven = 7.9;
     ASSERT_EQ(p->write_any(&seven, 1, dtDouble, 0), 0);
-    EXPECT_EQ(value_at(*p, 6), 606);
-    EXPECT_EQ(value_at(*p, 7), 7);
+    EXPECT_EQ(text({double(value_at(*p, 6)), double(value_at(*p, 7))}), "606 7");
     p->close();
     EXPECT_EQ(text(file_values(*p, 10)), "1 2 33 99 444 555 606 7 88 9");
 
@@ -189,12 +182,9 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     auto p = holding(dir, dtInteger, ramp(10, 0));
     int i = 123;
     bool b = true;
-    EXPECT_FALSE(p->getValueInt(-1, i));
-    EXPECT_FALSE(p->getValueInt(10, i));
-    EXPECT_FALSE(p->getValueInt(std::numeric_limits<long long>::min(), i));
+    EXPECT_FALSE(p->getValueInt(-1, i) || p->getValueInt(10, i) || p->getValueInt(std::numeric_limits<long long>::min(), i));
     EXPECT_EQ(i, 123);
-    EXPECT_FALSE(p->getValueBool(10, b));
-    EXPECT_FALSE(b);
+    EXPECT_FALSE(p->getValueBool(10, b) || b);
     p->setValueInt(-1, 5);
     p->setValueInt(10, 5);
     p->setValueNull(std::numeric_limits<long long>::max());
@@ -236,15 +226,13 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     EXPECT_EQ(f, 3.0f);
     EXPECT_TRUE(none->buildBuffer(4));
     none->setNumObjects(0);
-    EXPECT_FALSE(none->getValueInt(0, i));
-    EXPECT_FALSE(none->buildBuffer(0));
+    EXPECT_FALSE(none->getValueInt(0, i) || none->buildBuffer(0));
 
     auto unknown = holding(dir, dtByte, {1, 2}, gt1D, 1, 1, "unknown");
     unknown->setDataType(7);  // no size: nothing to read or write
     EXPECT_EQ(unknown->readRawData(0, 2, &i, 2, 7, 0), 2);
     EXPECT_EQ(unknown->write_data(0, &i, 1, dtInteger, 0), 2);
-    EXPECT_FALSE(unknown->getValueBool(0, b));
-    EXPECT_FALSE(unknown->getValueInt(0, i));
+    EXPECT_FALSE(unknown->getValueBool(0, b) || unknown->getValueInt(0, i));
     unknown->setValueInt(0, 9);
     EXPECT_TRUE(unknown->flushBuffer());
     EXPECT_EQ(file_bytes(unknown->getFileNameW()), (Bytes{1, 2}));
