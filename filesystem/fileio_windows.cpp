@@ -56,6 +56,13 @@ open_attempt os_open_attempt(const std::wstring& path, bool create, bool writabl
         // A read-only file opened for writing, a folder, a missing file: access or name errors.
         return GetLastError() == ERROR_SHARING_VIOLATION ? open_attempt::sharing_violation : open_attempt::failed;
     }
+    // Windows refuses write access to a read-only file itself; said again here for the processes
+    // that the system lets past its attributes (Wine run by the superuser).
+    BY_HANDLE_FILE_INFORMATION info;
+    if (writable && (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))) {
+        CloseHandle(h);
+        return open_attempt::failed;
+    }
     if (create && !(SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_BEGIN) && SetEndOfFile(h))) {
         CloseHandle(h);
         return open_attempt::failed;

@@ -2,14 +2,15 @@
 # Installs the Debian packages the build needs, when they are missing: CLI11 and nlohmann-json for
 # the vor4 tool, GDAL (its programs and Python bindings) for the demo and the tool's round-trip test,
 # clang with libFuzzer for the fuzz targets, the mingw-w64 cross compiler and Wine for the Windows
-# build and its tests. Last, it fetches the sources of pugixml for the Windows build (Debian's source
+# build and its tests (with the locale sources, from which scripts/windows.sh compiles the locales
+# its tests run under). Last, it fetches the sources of pugixml for the Windows build (Debian's source
 # package, see the end of this script).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 need=()
 for pkg in build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev \
            libcli11-dev nlohmann-json3-dev gdal-bin python3-gdal clang libclang-rt-14-dev \
-           googletest g++-mingw-w64-x86-64-posix wine wine64; do
+           googletest g++-mingw-w64-x86-64-posix wine wine64 locales; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

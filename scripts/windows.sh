@@ -29,6 +29,16 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit >/dev/null 2>&1 || true   # waits for the prefix to be ready
 t_wine=$(now)
 
+# The Unix locales the tests run Wine under, compiled into the build tree (LOCPATH), so that the
+# machine's locale setup stays as it is. Wine takes the ANSI code page from the locale (Hindi: a
+# locale without one, so 65001; Russian: 1251; English: 1252) and needs the locale installed to
+# reach file names beyond ASCII.
+step "locales for the tests under Wine"
+export LOCPATH="$root/build/locales"
+for l in hi_IN ru_RU en_US; do
+  [ -f "$LOCPATH/$l.UTF-8/LC_CTYPE" ] || localedef -i "$l" -f UTF-8 "$LOCPATH/$l.UTF-8" || [ -f "$LOCPATH/$l.UTF-8/LC_CTYPE" ]
+done
+
 step "pugixml for Windows (static, from Debian's sources)"
 if [ ! -f "$deps/prefix/lib/libpugixml.a" ]; then
   cmake -S "$deps/pugixml-src" -B "$deps/pugixml-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \

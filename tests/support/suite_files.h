@@ -39,7 +39,7 @@ inline std::string read_text(const std::filesystem::path& path) {
 inline std::string tree_text(const std::filesystem::path& root) {
     std::set<std::string> entries;
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-        const std::string rel = e.path().lexically_relative(root).string();
+        const std::string rel = e.path().lexically_relative(root).generic_string();
         entries.insert(e.is_directory() ? rel + "/" : rel + "=" + read_text(e.path()));
     }
     std::string text;

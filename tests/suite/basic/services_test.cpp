@@ -2,11 +2,12 @@
 // exception control.
 #include <gtest/gtest.h>
 
-#include <cfenv>
 #include <cwchar>
+#include <filesystem>
 #include <stdexcept>
 
 #include "ekx_basic.h"
+#include "support/host_platform.h"
 
 namespace {
 
@@ -74,44 +75,45 @@ TEST(Translit, NamesOfLettersDigitsAndUnderscores) {
 // $TMPDIR with a trailing separator, else /tmp/, until a host sets a folder; null or "" reset. An
 // answer stays valid until the next set, even when $TMPDIR changes in between.
 TEST(Options, TemporaryFolder) {
-    const char* env = std::getenv("TMPDIR");
-    const std::string saved = env ? env : "";
-    const struct { const char* env; const wchar_t *set, *want; } rows[] = {
-        {nullptr, nullptr, L"/tmp/"},         {"", nullptr, L"/tmp/"},                  {"/var/tmp", nullptr, L"/var/tmp/"},
-        {"/var/tmp/", nullptr, L"/var/tmp/"}, {"/tmp/\xD0\x93", nullptr, L"/tmp/Г/"},   {"/v", L"/data/undo/", L"/data/undo/"},
-        {"/v", L"/data/undo", L"/data/undo/"}, {"/v", L"C:\\temp\\", L"C:\\temp\\"}, {"/v", L"", L"/v/"},
+    using ek::test::system_path;
+    const std::wstring sep(1, std::filesystem::path::preferred_separator), fallback = ek::test::default_temp_folder();
+    ek::test::ScopedEnv tmp(ek::test::k_temp_variable, nullptr);
+    const struct { const wchar_t *env, *set; std::wstring want; } rows[] = {
+        {nullptr, nullptr, fallback}, {L"", nullptr, fallback}, {L"/var/tmp", nullptr, system_path(L"/var/tmp/")},
+        {L"/var/tmp/", nullptr, system_path(L"/var/tmp/")}, {L"/tmp/Г", nullptr, system_path(L"/tmp/Г/")},
+        {L"/v", L"/data/undo/", L"/data/undo/"}, {L"/v", L"/data/undo", L"/data/undo" + sep},
+        {L"/v", L"C:\\temp\\", L"C:\\temp\\"}, {L"/v", L"", system_path(L"/v/")},
     };
     for (const auto& r : rows) {
-        r.env ? setenv("TMPDIR", r.env, 1) : unsetenv("TMPDIR");
+        tmp.set(r.env && *r.env ? system_path(r.env).c_str() : r.env);
         ek_options_set_temp_wpath(L"/x"), ek_options_set_temp_wpath(r.set);
-        EXPECT_STREQ(ek_options_get_temp_wpath(), r.want) << (r.env ? r.env : "unset");
+        EXPECT_EQ(ek_options_get_temp_wpath(), r.want) << testing::PrintToString(std::wstring(r.env ? r.env : L"unset"));
     }
-    ek_options_set_temp_wpath(L"/data"), setenv("TMPDIR", "/elsewhere", 1);
-    EXPECT_STREQ(ek_options_get_temp_wpath(), L"/data/");  // a set folder outranks the environment
+    ek_options_set_temp_wpath(L"/data"), tmp.set(system_path(L"/elsewhere"));
+    EXPECT_EQ(ek_options_get_temp_wpath(), L"/data" + sep);  // a set folder outranks the environment
     ek_options_set_temp_wpath(nullptr);
     const wchar_t* first = ek_options_get_temp_wpath();
-    setenv("TMPDIR", "/srv/tmp", 1);
-    EXPECT_TRUE(!wcscmp(ek_options_get_temp_wpath(), L"/srv/tmp/") && !wcscmp(first, L"/elsewhere/"));
-    env ? setenv("TMPDIR", saved.c_str(), 1) : unsetenv("TMPDIR");
+    tmp.set(system_path(L"/srv/tmp"));
+    EXPECT_TRUE(ek_options_get_temp_wpath() == system_path(L"/srv/tmp/") && first == system_path(L"/elsewhere/"));
 }
 
 // The state is the set of trapping exceptions (as the processor's mask shows it); disable masks all;
 // restore reinstates exactly the saved set, bits that name no exception ignored.
 TEST(Fpe, DisableAndRestore) {
-    const int saved = fegetexcept();
-    fedisableexcept(FE_ALL_EXCEPT);
+    using ek::test::k_fp, ek::test::trapping_fp, ek::test::trap_fp;
+    const unsigned saved = trapping_fp();
+    trap_fp(0);
     EXPECT_EQ(ek_math_fpe_get_state(), 0u);
-    feenableexcept(FE_DIVBYZERO | FE_OVERFLOW);
+    trap_fp(k_fp.divide_by_zero | k_fp.overflow);
     const unsigned state = ek_math_fpe_get_state();
     ek_math_fpe_disable();
-    EXPECT_TRUE(state == unsigned(FE_DIVBYZERO | FE_OVERFLOW) && fegetexcept() == 0);
-    feenableexcept(FE_INVALID);
-    for (unsigned s : {state, unsigned(FE_DIVBYZERO), 0u, ~0u}) {
+    EXPECT_TRUE(state == (k_fp.divide_by_zero | k_fp.overflow) && trapping_fp() == 0);
+    trap_fp(k_fp.invalid);
+    for (unsigned s : {state, k_fp.divide_by_zero, 0u, ~0u}) {
         ek_math_fpe_restore(s);
-        EXPECT_EQ(fegetexcept(), int(s & FE_ALL_EXCEPT)) << s;
+        EXPECT_EQ(trapping_fp(), s & k_fp.all) << s;
     }
-    fedisableexcept(FE_ALL_EXCEPT);
-    if (saved > 0) feenableexcept(saved);
+    trap_fp(saved);
 }
 
 }  // namespace

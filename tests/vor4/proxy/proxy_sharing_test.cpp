@@ -26,7 +26,7 @@ protected:
 TEST_F(Sharing, HandlesOnOnePathShareOneInstanceUntilTheLastCloses) {
     auto a = open(path, false);
     auto b = std::make_unique<TekVor4StrategyProxy>();
-    ASSERT_TRUE(a && b->open(env.folder().string() + "/doc.xml", false)) << "a narrow path reaches the same instance";
+    ASSERT_TRUE(a && b->open((env.folder() / "doc.xml").string(), false)) << "a narrow path reaches the same instance";
     EXPECT_EQ(a->instance(), b->instance());
     EXPECT_EQ(a->instance()->ref_count(), 2);
     a->setX0(12.5);
