@@ -7,7 +7,8 @@
 // file that any handle holds, the claim's own included (delete sharing would not help; only the
 // POSIX rename semantics of recent NTFS would). So the claim moves in two steps: the new file is
 // claimed first, with delete access of its own, then the old claim is closed and the new file
-// renamed over the old one through its claiming handle, so that the new file is never unclaimed.
+// renamed over the old one through its claiming handle, so that the new file is never unclaimed;
+// last, the claim hands over to a handle without delete access (see settle).
 // Another process's writer can only slip in by claiming the old file in that moment: the rename
 // then fails, this process reports the failed save and takes back what it can, and the other
 // writer keeps a file that is still the one at the path, which its identity check confirms.
@@ -79,6 +80,27 @@ bool rename_handle(HANDLE h, const std::wstring& target) {
     return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
+// A handle with delete access keeps out every reader that does not share deletion (the plain
+// reads of most programs), so after the rename the claim moves to a handle without it: first to one
+// that shares deletion with the renaming handle, then to one that shares reading only. A handle
+// that shares no writing is open on the file throughout.
+HANDLE settle(HANDLE claim, const std::wstring& os) {
+    HANDLE bridge = CreateFileW(os.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (bridge == INVALID_HANDLE_VALUE) return claim;
+    CloseHandle(claim);
+    HANDLE settled = CreateFileW(os.c_str(), GENERIC_READ, k_claim_share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    BY_HANDLE_FILE_INFORMATION a, b;
+    if (settled != INVALID_HANDLE_VALUE && GetFileInformationByHandle(bridge, &a) &&
+        GetFileInformationByHandle(settled, &b) && same_identity(a, b)) {
+        CloseHandle(bridge);
+        return settled;
+    }
+    if (settled != INVALID_HANDLE_VALUE) CloseHandle(settled);
+    return bridge;
+}
+
 }  // namespace
 
 namespace detail {
@@ -121,7 +143,7 @@ claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wst
 
     const std::wstring destination = nt_path(target);
     HANDLE claim = destination.empty() ? INVALID_HANDLE_VALUE
-                                       : CreateFileW(temp.c_str(), k_claim_access | DELETE, k_claim_share, nullptr,
+                                       : CreateFileW(temp.c_str(), GENERIC_READ | DELETE, k_claim_share, nullptr,
                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (claim == INVALID_HANDLE_VALUE) {
         DeleteFileW(temp.c_str());
@@ -133,7 +155,7 @@ claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wst
     // Readers hold the file for a moment while they read it; they are waited for like sharing
     // conflicts of data files.
     for (int attempt = 1; attempt <= k_attempts; ++attempt) {
-        if (rename_handle(claim, destination)) return as_claim(claim);
+        if (rename_handle(claim, destination)) return as_claim(settle(claim, target));
         if (attempt < k_attempts) std::this_thread::sleep_for(k_pause);
     }
 

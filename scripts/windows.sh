@@ -35,6 +35,7 @@ t_wine=$(now)
 # reach file names beyond ASCII.
 step "locales for the tests under Wine"
 export LOCPATH="$root/build/locales"
+mkdir -p "$LOCPATH"
 for l in hi_IN ru_RU en_US; do
   [ -f "$LOCPATH/$l.UTF-8/LC_CTYPE" ] || localedef -i "$l" -f UTF-8 "$LOCPATH/$l.UTF-8" || [ -f "$LOCPATH/$l.UTF-8/LC_CTYPE" ]
 done

@@ -147,7 +147,8 @@ int ek_folder_watcher_dispatch(unsigned int settle_ms) {
         if (os::wait(0)) {
             collect(touched);
             const int settle = static_cast<int>(std::min(settle_ms, 60'000u));
-            for (int round = 0; !touched.empty() && round < k_max_settle_rounds && os::wait(settle); ++round)
+            // Also after changes that touched no watcher yet: a burst's own file may come next.
+            for (int round = 0; round < k_max_settle_rounds && os::wait(settle); ++round)
                 collect(touched);
         }
         // Each announcement may destroy or create watchers: look each one up again.

@@ -67,6 +67,18 @@ bool to_narrow_exact(std::wstring_view wide, std::string& out) {
     // UTF-8 has a form for every character; only broken surrogates lack one, and the codec marks
     // them as a code page marks what it lacks.
     if (narrow_is_utf8()) return utf8_from_wide(wide, out);
+    // No ANSI code page holds a character beyond 16 bits, and the system would write one '?' for
+    // each half of its surrogate pair: one lone unit stands for the whole pair, so that it gives
+    // one '?', as any other character the code page lacks.
+    std::wstring whole;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const bool pair = wide[i] >= 0xD800 && wide[i] <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+                          wide[i + 1] <= 0xDFFF;
+        if (pair && whole.empty()) whole.assign(wide.substr(0, i));
+        if (pair || !whole.empty()) whole.push_back(wide[i]);
+        i += pair;
+    }
+    if (!whole.empty()) wide = whole;
     out.clear();
     bool exact = true;
     // Without WC_NO_BEST_FIT_CHARS the system would write a look-alike (a for ä) where the code

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ek::test {
 
@@ -36,6 +38,18 @@ std::wstring wide_text(const std::filesystem::path& path);
 // A symbolic link at `link` to `target` (a folder or a file); false where the system or the account
 // allows none (Windows without the privilege, Wine), and the test goes on without it.
 bool make_link(const std::filesystem::path& target, const std::filesystem::path& link, bool folder);
+
+// Whether the file system tells names differing only in letter case apart (Linux: yes; Windows: no).
+extern const bool k_case_sensitive_files;
+
+// A path from UTF-8 text on every platform (a plain narrow string is the C library's code page
+// on Windows).
+inline std::filesystem::path utf8_path(std::string_view utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+// Waits until the folder watchers have changes for their dispatch (their wait handle is ready), at
+// most timeout_ms; false when none came. Linux reports a change as it happens, Windows a moment
+// later, and another process's change may come after that process ended.
+bool wait_for_watch(intptr_t wait_handle, int timeout_ms);
 
 // --- environment ----------------------------------------------------------------------------
 

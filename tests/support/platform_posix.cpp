@@ -1,5 +1,6 @@
 // The Linux side of the test helpers: fork for child processes, the environment's narrow
 // encoding, glibc's floating-point traps, mmap.
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -61,6 +62,13 @@ void ScopedEnv::set(const wchar_t* value) {
 }
 
 std::wstring system_path(const std::wstring& posix) { return posix; }
+
+const bool k_case_sensitive_files = true;
+
+bool wait_for_watch(intptr_t wait_handle, int timeout_ms) {
+    pollfd p{static_cast<int>(wait_handle), POLLIN, 0};
+    return wait_handle >= 0 && ::poll(&p, 1, timeout_ms) == 1;
+}
 
 const char* const k_temp_variable = "TMPDIR";
 std::wstring default_temp_folder() { return L"/tmp/"; }

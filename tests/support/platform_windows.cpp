@@ -98,6 +98,13 @@ std::wstring system_path(const std::wstring& posix) {
     return path;
 }
 
+const bool k_case_sensitive_files = false;
+
+bool wait_for_watch(intptr_t wait_handle, int timeout_ms) {
+    return wait_handle != -1 &&
+           WaitForSingleObject(reinterpret_cast<HANDLE>(wait_handle), static_cast<DWORD>(timeout_ms)) == WAIT_OBJECT_0;
+}
+
 const char* const k_temp_variable = "TMP";
 std::wstring default_temp_folder() {
     const wchar_t* temp = _wgetenv(L"TEMP");

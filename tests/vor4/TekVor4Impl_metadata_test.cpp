@@ -8,6 +8,7 @@
 
 #include "ek_text.h"
 #include "support/document_fixture.h"
+#include "support/host_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -153,7 +154,7 @@ TEST_F(Metadata, DataFilesLieBesideTheMetadataFileUnderItsBase) {
             ASSERT_NE(p, nullptr);
             p->setCaption(r.name + L", m");
         }
-        EXPECT_EQ(read_file(dir.path() / r.file), "\xFF\xFF\xFF") << "three null bytes";
+        EXPECT_EQ(read_file(dir.path() / ek::test::utf8_path(r.file)), "\xFF\xFF\xFF") << "three null bytes";
         TekVor4Impl back;
         ASSERT_TRUE(back.open(ek::text::to_wide(doc(r.document)), true));
         ASSERT_EQ(back.getNumProps(), 1u);
@@ -189,8 +190,9 @@ TEST_F(Metadata, OnlyAWritableLiveDocumentWritesItsFile) {
     ASSERT_NE(d.addProperty("A"s, 0, 0, false), nullptr);
     EXPECT_FALSE(d.open(doc(), true)) << "a document that holds properties is not opened again";
     EXPECT_FALSE(d.readonly());
-    std::filesystem::remove_all(dir.path());
-    EXPECT_FALSE(d.save()) << "the folder is gone: the file cannot be written";
+    std::error_code kept;  // on Windows the folder stays: the document holds its files
+    std::filesystem::remove_all(dir.path(), kept);
+    EXPECT_EQ(d.save(), bool(kept)) << "the folder is gone: the file cannot be written";
 }
 
 TEST_F(Metadata, AssignCopiesTheDescriptionAndKeepsTheMaskIndex) {

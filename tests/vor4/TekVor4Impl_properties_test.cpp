@@ -6,6 +6,7 @@
 
 #include "ek_text.h"
 #include "support/document_fixture.h"
+#include "support/host_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -59,30 +60,31 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
     ek::test::write_file(src, std::string(64, '\x01'));  // 8 doubles, or the first 8 of 16 integers
     ek::test::write_file(dataFile("Ghost"), "junk");
     const std::wstring wsrc = dir.file("src.bin");
+    const unsigned cs = ek::test::k_case_sensitive_files;
     const struct { const char* name; std::function<TekVor4Property*()> add; bool added; unsigned count; } rows[] = {
         {"narrow add", [&] { return d.addProperty("Depth"s, 0, 0, false); }, true, 1},
         {"narrow, other case", [&] { return d.addProperty("DEPTH"s, 0, 0, false); }, false, 1},
         {"wide, other case", [&] { return d.addProperty(L"depth"s, 0, 0, false); }, false, 1},
         {"wide overwrite replaces", [&] { return d.addProperty(L"dePTH"s, 1, 4, true); }, true, 1},
         {"wide binary, other case", [&] { return d.addPropertyBinary(L"DEPTH"s, 0, 4, wsrc, true, false); }, false, 1},
-        {"narrow binary copies", [&] { return d.addPropertyBinary("DEPTH"s, 0, 2, src, true, false); }, true, 2},
-        {"empty narrow name", [&] { return d.addProperty(""s, 0, 0, false); }, false, 2},
-        {"empty wide name", [&] { return d.addProperty(L""s, 0, 0, true); }, false, 2},
-        {"data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, false, 2},
-        {"data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, true, 3},
-        {"wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, true, 4},
-        {"missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, false, 4},
+        // ...where the file system tells the data files of names differing in case apart (not Windows).
+        {"narrow binary copies", [&] { return d.addPropertyBinary("DEPTH"s, 0, 2, src, true, false); }, cs == 1, 1 + cs},
+        {"empty narrow name", [&] { return d.addProperty(""s, 0, 0, false); }, false, 1 + cs},
+        {"empty wide name", [&] { return d.addProperty(L""s, 0, 0, true); }, false, 1 + cs},
+        {"data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, false, 1 + cs},
+        {"data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, true, 2 + cs},
+        {"wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, true, 3 + cs},
+        {"missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, false, 3 + cs},
     };
     for (const auto& r : rows) {
         EXPECT_EQ(r.add() != nullptr, r.added) << r.name;
         EXPECT_EQ(d.getNumProps(), r.count) << r.name;
     }
-    EXPECT_EQ(namesOnDisk(), "dePTH DEPTH Ghost M ");
+    EXPECT_EQ(namesOnDisk(), cs ? "dePTH DEPTH Ghost M " : "dePTH Ghost M ");
     EXPECT_EQ(std::filesystem::file_size(dataFile("Ghost")), 8u) << "created anew";
     EXPECT_EQ(ek::test::read_file(dataFile("M")), std::string(64, '\x01'));
     int v = 0;
-    EXPECT_TRUE(d.getProperty(1)->getValueInt(7, v));
-    EXPECT_EQ(v, 0x01010101);
+    EXPECT_TRUE(!cs || (d.getProperty(1)->getValueInt(7, v) && v == 0x01010101));
     EXPECT_FALSE(std::filesystem::exists(dataFile("Z")) || std::filesystem::exists(src));
 
     TekVor4Impl ro;
