@@ -87,6 +87,8 @@ bool fileio_win::open(const std::wstring& path, const wchar_t* mode, lock_mode_t
 }
 
 void fileio_win::close() {
+    unmap();
+    map_refused = 0;
     if (handle != invalid_handle) {
         os_close(handle);
         handle = invalid_handle;
@@ -126,6 +128,7 @@ uint64_t fileio_win::_write_bytes(const void* data, uint64_t n) const {
 
 bool fileio_win::truncate(uint64_t length) {
     if (handle == invalid_handle || length > k_max_offset) return false;
+    unmap();
     return os_set_length(handle, length);
 }
 

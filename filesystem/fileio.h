@@ -2,12 +2,13 @@
 //
 // A thin layer over the operating system's file handles: open from a mode string ("rb",
 // "rb+", "wb"), raw transfers cut into pieces of at most 1 GiB, the file size, and absolute
-// positioning by the owner. Every open lets other openers read only: readers share a file,
-// a writer excludes everyone (across handles and processes). A sharing conflict is retried
-// 20 times, 1 ms apart.
+// positioning by the owner, and a read-only mapping of the open file. Every open lets other
+// openers read only: readers share a file, a writer excludes everyone (across handles and
+// processes). A sharing conflict is retried 20 times, 1 ms apart.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 #include <string>
 
 namespace ek::strconv {
@@ -52,8 +53,24 @@ public:
     uint64_t _read_bytes(void* data, uint64_t n) const;
     uint64_t _write_bytes(const void* data, uint64_t n) const;
 
-    // Sets the file's length (used after a non-truncating "wb" open has taken its lock).
+    // Sets the file's length (used after a non-truncating "wb" open has taken its lock). A
+    // mapping is released first: some systems refuse to cut a mapped file.
     bool truncate(uint64_t length);
+
+    // Bytes [offset, offset + n) of the open file (n >= 1) in a read-only mapping of the whole
+    // file, kept from call to call; null when the file does not hold all of them now or cannot
+    // be mapped, and the caller reads instead. A change of the file's length since the mapping
+    // was made gives a new one; a file no longer long enough loses it. The view is valid until
+    // the next call, unmap, truncate, close or open. Writes through this object show in it.
+    const unsigned char* map_view(uint64_t offset, uint64_t n);
+    // Releases the mapping. Closing does it first: a mapping keeps the open file, and with it
+    // the file's lock, alive.
+    void unmap();
+    // Asks the system to start reading the ranges [offset, offset + n) of the mapped file (offsets
+    // ascending) that are not in its cache yet, so that a caller about to touch many scattered
+    // ranges has them read in parallel instead of one page fault at a time. Only a hint: nothing
+    // happens without a mapping or when the system cannot.
+    void prefetch(const std::vector<uint64_t>& offsets, uint64_t n) const;
 
     handle_t handle = invalid_handle;
     mutable bool end_flag = false;    // cleared by filesize and by an append-mode open
@@ -61,6 +78,10 @@ public:
 
 private:
     mutable uint64_t position = 0;
+    const unsigned char* map_base = nullptr;
+    uint64_t map_length = 0;
+    // A length the system refused to map: not tried again while the file keeps it.
+    uint64_t map_refused = 0;
 };
 
 }  // namespace ek::detail

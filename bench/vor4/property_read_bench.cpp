@@ -1,6 +1,9 @@
 // Property reads against raw pread of the same bytes, measured side by side in each iteration:
 // own-type runs (straight into the caller's buffer), converting runs, and the decimating 2D
-// window read.
+// window read, which is also measured against a strided copy out of a fresh mapping of the
+// file (what numpy.memmap(...)[::8, ::8].copy() does).
+#include <sys/mman.h>
+
 #include <memory>
 
 #include "bench_data.h"
@@ -110,6 +113,14 @@ BENCHMARK(BM_ConvertingRead_DoubleToSingle)->UseManualTime()->Iterations(6)->Uni
 BENCHMARK(BM_ConvertingRead_SingleToInt32)->UseManualTime()->Iterations(6)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertingRead_BitmaskToByte)->UseManualTime()->Iterations(4)->Unit(benchmark::kMillisecond);
 
+// The library's side of the overview benchmarks: the whole grid into out x out singles.
+template <class Property>
+bool read_overview(Property& p, void* dst, long long out) {
+    const bool ok = p.readData2D(0, 0, k_side, k_side, dst, out, out, dtSingle, 0, 0) == 0;
+    benchmark::DoNotOptimize(dst);
+    return ok;
+}
+
 // 8192 × 8192 singles shown as 1024 × 1024: every eighth row, every eighth value of it. The
 // reference reads exactly the rows the window visits.
 void BM_DecimatingWindowRead(benchmark::State& state) {
@@ -130,15 +141,38 @@ void BM_DecimatingWindowRead(benchmark::State& state) {
             }
             return true;
         },
-        [&] {
-            const bool ok = p->readData2D(0, 0, k_side, k_side, dst.data(), out, out, dtSingle, 0, 0) == 0;
-            benchmark::DoNotOptimize(dst.data());
-            return ok;
-        },
+        [&] { return read_overview(*p, dst.data(), out); },
         static_cast<double>(out * k_side * 4));
     ::close(fd);
 }
 BENCHMARK(BM_DecimatingWindowRead)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// The same overview against mapping the file, copying every eighth value of every eighth row
+// and unmapping it again.
+void BM_DecimatingWindowReadVsMapping(benchmark::State& state) {
+    Files& f = files();
+    if (!f.ok) return state.SkipWithError("cannot write the data files");
+    constexpr long long out = 1024, step = k_side / out;
+    const size_t bytes = static_cast<size_t>(k_values) * 4;
+    auto p = open_property(wide(f.single), dtSingle, k_side, k_side, 3);
+    std::vector<float> dst(out * out, 1.f);
+    const int fd = ::open(f.single.c_str(), O_RDONLY);
+    measure_pair(
+        state,
+        [&] {
+            void* const m = ::mmap(nullptr, bytes, PROT_READ, MAP_SHARED, fd, 0);
+            if (m == MAP_FAILED) return false;
+            const auto* src = static_cast<const float*>(m);
+            for (long long r = 0; r < out; ++r)
+                for (long long c = 0; c < out; ++c) dst[size_t(r * out + c)] = src[r * step * k_side + c * step];
+            benchmark::DoNotOptimize(dst.data());
+            return ::munmap(m, bytes) == 0;
+        },
+        [&] { return read_overview(*p, dst.data(), out); },
+        static_cast<double>(out * k_side * 4));
+    ::close(fd);
+}
+BENCHMARK(BM_DecimatingWindowReadVsMapping)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -233,9 +233,34 @@ private:
     // Reads n packed mask bytes from bytePos, taking bytes beyond the end of the file as 0;
     // false only when the file reports a failure.
     bool readPackedZeroPast(long long bytePos, long long n, unsigned char* out);
+    // Values [first, first + n) of the own type (not a mask) in a mapping of the data file;
+    // null when the file does not hold them all or cannot be mapped. Ends a row plan, whose
+    // view the call may replace.
+    const unsigned char* mappedValues(long long first, long long n);
+    // For the rest of a 2D or 3D window read whose rows of `count` values are resampled to
+    // dstCount outputs: maps objects [first, end), which hold all its rows, once, and works out
+    // the sources of a row's outputs, the same for every row. No plan when the file cannot be
+    // mapped or the rows are not resampled.
+    void planRows(long long first, long long end, long long count, long long dstCount);
+    // Hints that values [start, start + n) of the next `rows` rows, whose starts nextRow() gives
+    // in ascending order, are about to be read: a window read that follows a row plan names its
+    // rows up front, so that a cold file is read in parallel, not row by row.
+    template <class NextRow>
+    void prefetchRows(long long rows, long long n, NextRow nextRow) const;
     // The converting and resampling part of readRawData (data file already prepared).
     int readConverted(long long start, long long count, void* dst, long long dstCount, unsigned char dstType,
                       long long stride);
+
+    // A window read's resampled rows, taken from one view without a file call or index
+    // arithmetic of their own; valid only while that read runs.
+    struct RowPlan {
+        const unsigned char* base = nullptr;  // objects [first, end) of the data file; null: no plan
+        long long first = 0;
+        long long end = 0;
+        long long count = 0;          // values of a row
+        std::vector<int64_t> picks;   // the source in the row of each output
+    };
+    RowPlan rowPlan_;
 
     // Value size of the data type in the file (1 for masks, 0 for an unknown type).
     long long elemSize_ = 4;

@@ -15,6 +15,7 @@
 namespace conv = ek::vor::conv;
 using namespace ek::vor::codes;
 using ek::vor::math::add_sat;
+using ek::vor::math::k_i64_max;
 using ek::vor::math::mul_sat;
 using ek::vor::math::StridedSpan;
 using ek::vor::math::window_fits;
@@ -44,6 +45,30 @@ constexpr long long k_packed_chunk_bytes = 64 * 1024;
 // In a resampled read, source values further apart than this are fetched by separate reads
 // instead of reading everything between them.
 constexpr long long k_gap_bytes = 64 * 1024;
+
+// Rows of a window read named to the system ahead of reading them: enough to keep a disk busy,
+// few enough that their list stays small.
+constexpr size_t k_prefetch_rows = 1 << 16;
+
+// Ends a window read's row plan however the read ends.
+struct PlanScope {
+    const unsigned char*& base;
+    ~PlanScope() { base = nullptr; }
+};
+
+// The first source object of each output row of a 2D window: the h rows are spread over dstH
+// outputs in whole steps of h / dstH rows, the remainder carried from row to row.
+struct RowWalk {
+    long long position, q, r, nx, dstH, acc = 0;
+    void next() {
+        position = add_sat(position, mul_sat(q, nx));
+        acc += r;
+        if (acc > dstH) {
+            position = add_sat(position, nx);
+            acc -= dstH;
+        }
+    }
+};
 
 // Nearest source row or slice of output j of n outputs over len sources, never past the last.
 long long nearest(long long j, long long len, long long n) {
@@ -96,6 +121,51 @@ bool TekVor4PropertyImpl::readPackedZeroPast(long long bytePos, long long n, uns
     return true;
 }
 
+const unsigned char* TekVor4PropertyImpl::mappedValues(long long first, long long n) {
+    rowPlan_.base = nullptr;
+    long long offset, bytes;
+    if (__builtin_mul_overflow(first, elemSize_, &offset) || __builtin_mul_overflow(n, elemSize_, &bytes))
+        return nullptr;
+    return file_.map_view(uint64_t(offset), uint64_t(bytes));
+}
+
+template <class NextRow>
+void TekVor4PropertyImpl::prefetchRows(long long rows, long long n, NextRow nextRow) const {
+    long long bytes;
+    if (rows <= 0 || __builtin_mul_overflow(n, elemSize_, &bytes)) return;
+    try {
+        std::vector<uint64_t> offsets;
+        offsets.reserve(size_t(std::min<long long>(rows, k_prefetch_rows)));
+        for (long long k = 0; k < rows && offsets.size() < k_prefetch_rows; ++k) {
+            long long offset;
+            if (__builtin_mul_overflow(nextRow(), elemSize_, &offset)) break;
+            if (offsets.empty() || uint64_t(offset) != offsets.back()) offsets.push_back(uint64_t(offset));
+        }
+        file_.prefetch(offsets, uint64_t(bytes));
+    } catch (const std::bad_alloc&) {
+        // A hint only: the read goes on without it.
+    }
+}
+
+void TekVor4PropertyImpl::planRows(long long first, long long end, long long count, long long dstCount) {
+    if (dataType_ == dtBitmask || count == dstCount || count <= 0 || dstCount <= 0 || end <= first ||
+        end == k_i64_max)
+        return;
+    const unsigned char* const base = mappedValues(first, end - first);
+    if (base == nullptr) return;
+    try {
+        rowPlan_.picks.resize(size_t(dstCount));
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    for (long long k = 0; k < dstCount; ++k) rowPlan_.picks[size_t(k)] = conv::resample_index(k, ratio, count);
+    rowPlan_.base = base;
+    rowPlan_.first = first;
+    rowPlan_.end = end;
+    rowPlan_.count = count;
+}
+
 int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst, long long dstCount,
                                      unsigned char dstType, long long dstStride) {
     if (start < 0 || count < 0 || dstCount < 0) return 4;
@@ -122,6 +192,26 @@ int TekVor4PropertyImpl::readRawData(long long start, long long count, void* dst
 int TekVor4PropertyImpl::readConverted(long long start, long long count, void* dst, long long dstCount,
                                        unsigned char dstType, long long stride) {
     const bool mask = dataType_ == dtBitmask;
+    auto* out = static_cast<unsigned char*>(dst);
+    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    if (count != dstCount && !mask) {
+        // Resampling straight from a mapping of the data file when there is one: only the
+        // picked values are touched, where reads would copy every value between them first.
+        // The mapping must hold what the reads below would read: up to the last picked value.
+        const long long n = conv::resample_index(dstCount - 1, ratio, count) + 1;
+        const RowPlan& plan = rowPlan_;
+        if (plan.base != nullptr && count == plan.count && size_t(dstCount) == plan.picks.size() &&
+            start >= plan.first && n <= plan.end - start) {
+            conv::convert_read_picks(plan.base + (start - plan.first) * elemSize_, dataType_, plan.picks.data(),
+                                     dstCount, out, dstType, stride);
+            return 0;
+        }
+        if (const unsigned char* src = mappedValues(start, n)) {
+            conv::convert_read_space(src, dataType_, 0, count, ratio, 0, dstCount, out, dstType, stride);
+            return 0;
+        }
+    }
+
     const long long size = elemSize_;  // one byte per unpacked mask value
     const long long chunk = std::max<long long>(1, k_chunk_bytes / size);
     const long long bufValues = std::min(count, chunk);
@@ -136,7 +226,6 @@ int TekVor4PropertyImpl::readConverted(long long start, long long count, void* d
         return readAt(uint64_t(offset), buf.get(), uint64_t(n * size));
     };
 
-    auto* out = static_cast<unsigned char*>(dst);
     const long long dstSize = ek::vor::data_type_size(dstType);
 
     if (count == dstCount) {
@@ -148,9 +237,8 @@ int TekVor4PropertyImpl::readConverted(long long start, long long count, void* d
         return 0;
     }
 
-    // Resampling: output k takes source resample_index(k). Outputs are taken in order in
-    // groups whose sources fit one buffer and lie close together; each group is one read.
-    const double ratio = static_cast<double>(count) / static_cast<double>(dstCount);
+    // Resampling by reads: output k takes source resample_index(k). Outputs are taken in order
+    // in groups whose sources fit one buffer and lie close together; each group is one read.
     const long long gap = std::max<long long>(1, k_gap_bytes / size);
     // Consecutive sources lie at most ceil(ratio) apart: either every step is a gap (sparse
     // sampling, one read per output) or none is.
@@ -223,22 +311,21 @@ int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, lon
     const long long size = ek::vor::data_type_size(dstType);
     if (!StridedSpan(dst, size).axis(dstW, stride).axis(dstH, pitch).fits()) return 4;
 
-    const long long q = h / dstH;
-    const long long r = h % dstH;
-    long long position = add_sat(mul_sat(y0, nx_), x0);
-    long long acc = 0;
+    RowWalk walk{add_sat(mul_sat(y0, nx_), x0), h / dstH, h % dstH, nx_, dstH};
     auto* const base = static_cast<unsigned char*>(dst);
+    const PlanScope scope(rowPlan_.base);
     for (long long j = 0; j < dstH; ++j) {
         // Offsets are formed only for rows that receive values; the span check covers them.
         unsigned char* const row = dstW > 0 ? base + j * pitch * size : base;
-        const int res = readRawData(position, w, row, dstW, dstType, stride);
+        const int res = readRawData(walk.position, w, row, dstW, dstType, stride);
         if (res != 0) return res;
-        position = add_sat(position, mul_sat(q, nx_));
-        acc += r;
-        if (acc > dstH) {
-            position = add_sat(position, nx_);
-            acc -= dstH;
+        // The first row has opened the data file and passed the checks every row shares.
+        if (j == 0 && dstH > 1) {
+            planRows(walk.position, add_sat(add_sat(mul_sat(y0 + h - 1, nx_), x0), w), w, dstW);
+            if (rowPlan_.base != nullptr)
+                prefetchRows(dstH - 1, w, [ahead = walk]() mutable { return ahead.next(), ahead.position; });
         }
+        walk.next();
     }
     return 0;
 }
@@ -294,14 +381,28 @@ int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, lo
 
     const long long plane = mul_sat(nx_, ny_);
     auto* const base = static_cast<unsigned char*>(dst);
-    for (long long k = 0; k < dstD; ++k) {
+    const PlanScope scope(rowPlan_.base);
+    auto rowStart = [&](long long k, long long j) {
         const long long z = nearest(k, d, dstD) + z0;
+        const long long y = nearest(j, h, dstH) + y0;
+        return add_sat(add_sat(mul_sat(z, plane), mul_sat(y, nx_)), x0);
+    };
+    for (long long k = 0; k < dstD; ++k) {
         for (long long j = 0; j < dstH; ++j) {
-            const long long y = nearest(j, h, dstH) + y0;
-            const long long position = add_sat(add_sat(mul_sat(z, plane), mul_sat(y, nx_)), x0);
+            const long long position = rowStart(k, j);
             unsigned char* const row = dstW > 0 ? base + (k * slicePitch * size + j * rowPitch * size) : base;
             const int res = readRawData(position, w, row, dstW, dstType, stride);
             if (res != 0) return res;
+            if (k == 0 && j == 0 && (dstD > 1 || dstH > 1)) {
+                const long long last = add_sat(mul_sat(z0 + d - 1, plane), mul_sat(y0 + h - 1, nx_));
+                planRows(position, add_sat(add_sat(last, x0), w), w, dstW);
+                long long kk = 0, jj = 0;  // the rows after this one, slice by slice
+                if (rowPlan_.base != nullptr)
+                    prefetchRows(mul_sat(dstD, dstH) - 1, w, [&]() {
+                        if (++jj == dstH) jj = 0, ++kk;
+                        return rowStart(kk, jj);
+                    });
+            }
         }
     }
     return 0;

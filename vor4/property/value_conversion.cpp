@@ -189,6 +189,14 @@ void loop_space(const unsigned char* src, int64_t srcFirst, int64_t count, doubl
     }
 }
 
+template <class C>
+void loop_picks(const unsigned char* src, const int64_t* picks, int64_t n, unsigned char* dst, int64_t dstStride) {
+    using S = typename C::S;
+    using D = typename C::D;
+    const int64_t dstStep = dstStride * int64_t(sizeof(D));
+    for (int64_t k = 0; k < n; ++k) store<D>(dst + k * dstStep, C::op(load<S>(src + picks[k] * int64_t(sizeof(S)))));
+}
+
 // Calls fn.template operator()<C>() with the read conversion C for the pair; false for an
 // unknown type. `resampled` turns a requested bitmask into a requested byte.
 template <class Fn>
@@ -287,6 +295,13 @@ bool convert_read_space(const void* src, unsigned char srcType, int64_t srcFirst
     return dispatch_read(srcType, dstType, true, [&]<class C>() {
         loop_space<C>(s, srcFirst, count, ratio, kBegin, kEnd, d, dstStride);
     });
+}
+
+bool convert_read_picks(const void* src, unsigned char srcType, const int64_t* picks, int64_t n, void* dst,
+                        unsigned char dstType, int64_t dstStride) {
+    const auto* s = static_cast<const unsigned char*>(src);
+    auto* d = static_cast<unsigned char*>(dst);
+    return dispatch_read(srcType, dstType, true, [&]<class C>() { loop_picks<C>(s, picks, n, d, dstStride); });
 }
 
 bool convert_write(const void* src, unsigned char srcType, int64_t srcStride, int64_t count, void* dst,

@@ -70,6 +70,11 @@ inline int64_t resample_index(int64_t k, double ratio, int64_t count) {
 bool convert_read_space(const void* src, unsigned char srcType, int64_t srcFirst, int64_t count, double ratio,
                         int64_t kBegin, int64_t kEnd, void* dst, unsigned char dstType, int64_t dstStride);
 
+// Resampled read with the source indices worked out beforehand: output k takes source value
+// picks[k] of src, k in [0, n). The same conversions as convert_read_space.
+bool convert_read_picks(const void* src, unsigned char srcType, const int64_t* picks, int64_t n, void* dst,
+                        unsigned char dstType, int64_t dstStride);
+
 // Write conversion: value k from element k * srcStride of src (srcType) becomes value k of the
 // contiguous dst (storedType), for any pair of types including equal ones. A stored bitmask
 // uses the byte conversions. False, dst untouched, when either type is unknown.
