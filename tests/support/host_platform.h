@@ -41,6 +41,9 @@ bool make_link(const std::filesystem::path& target, const std::filesystem::path&
 
 // Whether the file system tells names differing only in letter case apart (Linux: yes; Windows: no).
 extern const bool k_case_sensitive_files;
+// Whether another writer can change a file while a property holds it open for reading (Linux:
+// yes, its locks bind only those who take them; Windows: no, the share modes forbid it).
+extern const bool k_writers_beside_readers;
 
 // A path from UTF-8 text on every platform (a plain narrow string is the C library's code page
 // on Windows).

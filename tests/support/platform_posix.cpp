@@ -70,6 +70,8 @@ bool wait_for_watch(intptr_t wait_handle, int timeout_ms) {
     return wait_handle >= 0 && ::poll(&p, 1, timeout_ms) == 1;
 }
 
+const bool k_writers_beside_readers = true;
+
 const char* const k_temp_variable = "TMPDIR";
 std::wstring default_temp_folder() { return L"/tmp/"; }
 

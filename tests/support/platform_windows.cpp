@@ -105,6 +105,8 @@ bool wait_for_watch(intptr_t wait_handle, int timeout_ms) {
            WaitForSingleObject(reinterpret_cast<HANDLE>(wait_handle), static_cast<DWORD>(timeout_ms)) == WAIT_OBJECT_0;
 }
 
+const bool k_writers_beside_readers = false;
+
 const char* const k_temp_variable = "TMP";
 std::wstring default_temp_folder() {
     const wchar_t* temp = _wgetenv(L"TEMP");
