@@ -26,27 +26,23 @@ public:
     explicit EventLog(Tek_event_channel* channel) : channel_(channel) { ek_event_channel_add_client(channel_, &received, this); }
     ~EventLog() { ek_event_channel_del_client(channel_, &received, this); }
     EventLog(const EventLog&) = delete;
-    EventLog& operator=(const EventLog&) = delete;
-    // The events so far, separated by spaces, e.g. "B U{5,k} E".
-    const std::string& text() const { return text_; }
+    const std::string& text() const { return text_; }  // the events so far, separated by spaces, e.g. "B U{5,k} E"
     void clear() { text_.clear(); }
 
 private:
-    static void received(Tek_table* queue, void* client) {
+    static void received(Tek_table* q, void* client) {
         std::string& text = static_cast<EventLog*>(client)->text_;
-        for (size_t i = 0; i < ek_event_queue_get_size(queue); ++i) {
-            text += text.empty() ? "" : " ";
-            Tek_tuple* u = ek_event_queue_get_update_event(queue, i);
+        for (size_t i = 0; i < ek_event_queue_get_size(q); ++i) {
+            Tek_tuple* u = ek_event_queue_get_update_event(q, i);
             const Tek_update_prop_list* details = u ? ek_update_event_get_details(u) : nullptr;
-            if (ek_event_queue_get_begin_update_event(queue, i)) text += "B";
-            else if (ek_event_queue_get_end_update_event(queue, i)) text += "E";
-            else if (!u) text.append("X").append(std::to_string(ek_event_get_id(ek_event_queue_get_event(queue, i))));
-            else if (!details) text += "U";
-            else text.append("U{").append(describe_keys(details)) += "}";
+            text += text.empty() ? "" : " ";
+            if (ek_event_queue_get_begin_update_event(q, i)) text += "B";
+            else if (ek_event_queue_get_end_update_event(q, i)) text += "E";
+            else if (!u) text.append("X").append(std::to_string(ek_event_get_id(ek_event_queue_get_event(q, i))));
+            else text.append(details ? "U{" + describe_keys(details) + "}" : "U");
         }
     }
-    Tek_event_channel* channel_;
-    std::string text_;
+    Tek_event_channel* channel_; std::string text_;
 };
 
 }  // namespace ek::test

@@ -12,28 +12,23 @@ constexpr double pi = std::numbers::pi;
 
 Tek_vtx_d2 apply(const Tek_matrix3x3& m, double x, double y) {
     Tek_vtx_d2 p{x, y};
-    ek_vtx_d2_apply_matrix3x3(&p, &m);
-    return p;
+    return ek_vtx_d2_apply_matrix3x3(&p, &m), p;
 }
 
-// Degrees to radians; the identity; row-major matrices applied to (x, y, 1), a projective last row
-// dividing and a degenerate one ignored; null arguments do nothing.
+// Degrees to radians; the identity; row-major matrices on (x, y, 1), a projective last row dividing, a degenerate one ignored.
 TEST(Matrix, AnglesIdentityAndApplication) {
     for (auto [deg, rad] : {std::pair{0.0, 0.0}, {180.0, pi}, {-45.0, -pi / 4}, {360.0, 2 * pi}}) EXPECT_DOUBLE_EQ(ek_grd2rad(deg), rad) << deg;
     Tek_matrix3x3 m;
     ek_matrix3x3_init_single(&m);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(m.m[r][c], r == c ? 1.0 : 0.0);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(m.m[i / 3][i % 3], i % 4 == 0 ? 1.0 : 0.0) << i;
     const struct { double last[3], w; } rows[] = {{{0, 0, 1}, 1}, {{0, 0, 2}, 2}, {{0.5, 0.1, 0}, 1.5}, {{1, 0, -1}, 1}};
     for (const auto& r : rows) {
-        const Tek_matrix3x3 t{{{2, 3, 5}, {7, 11, 13}, {r.last[0], r.last[1], r.last[2]}}};
-        const Tek_vtx_d2 p = apply(t, 1, 10);
+        const Tek_vtx_d2 p = apply({{{2, 3, 5}, {7, 11, 13}, {r.last[0], r.last[1], r.last[2]}}}, 1, 10);
         EXPECT_TRUE(p.x == (2 + 30 + 5) / r.w && p.y == (7 + 110 + 13) / r.w) << r.w;
     }
     ek_matrix3x3_init_single(nullptr), ek_matrix3x3_init_grid2d(nullptr, 1, 2, 3, 4, 5);
-    ek_matrix3x3_init_similitude(nullptr, 1, 2, 3, 4, 5), ek_vtx_d2_apply_matrix3x3(nullptr, &m);
     Tek_vtx_d2 q{3, 4};
-    ek_vtx_d2_apply_matrix3x3(&q, nullptr);
+    ek_matrix3x3_init_similitude(nullptr, 1, 2, 3, 4, 5), ek_vtx_d2_apply_matrix3x3(nullptr, &m), ek_vtx_d2_apply_matrix3x3(&q, nullptr);
     EXPECT_TRUE(q.x == 3 && q.y == 4);
 }
 
@@ -45,8 +40,7 @@ TEST(Matrix, GridAndSimilitude) {
     };
     for (const auto& g : grids) {
         Tek_matrix3x3 forward, back;
-        ek_matrix3x3_init_grid2d(&forward, g.x0, g.y0, g.angle, g.dx, g.dy);
-        ek_matrix3x3_init_similitude(&back, g.x0, g.y0, g.angle, g.dx, g.dy);
+        ek_matrix3x3_init_grid2d(&forward, g.x0, g.y0, g.angle, g.dx, g.dy), ek_matrix3x3_init_similitude(&back, g.x0, g.y0, g.angle, g.dx, g.dy);
         for (const Tek_matrix3x3* m : {&forward, &back}) EXPECT_TRUE(m->m[2][0] == 0 && m->m[2][1] == 0 && m->m[2][2] == 1);
         const double c = std::cos(g.angle), s = std::sin(g.angle);
         for (auto [col, row] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {4.5, -3.25}, {1000.0, 2000.0}}) {

@@ -22,10 +22,8 @@ const std::vector<unsigned char> kAllTypes = {dtSingle, dtByte, dtInteger, dtBit
 std::string access(TekVor4PropertyImpl& p) {
     float f[4] = {};
     long long idx[4];
-    const std::string read = std::to_string(p.readRawData(0, 4, f, 4, dtSingle, 0));
-    const std::string write = std::to_string(p.write_data(0, f, 1, dtSingle, 0));
-    const std::string index = std::to_string(p.readRawData_index(0, 4, idx, 0, 4, 1));
-    return read + write + index + (p.getValueSingle(0, f[0]) ? "v" : "-");
+    return codes({p.readRawData(0, 4, f, 4, dtSingle, 0), p.write_data(0, f, 1, dtSingle, 0), p.readRawData_index(0, 4, idx, 0, 4, 1)}) +
+           (p.getValueSingle(0, f[0]) ? "v" : "-");
 }
 
 // Whole-grid transfers of 4 x 1 x 1, 3 x 2 x 1 or 2 x 2 x 2 objects through the call of the
@@ -33,102 +31,89 @@ std::string access(TekVor4PropertyImpl& p) {
 // (-1: none), `first` the slot handed to the call.
 struct Strided { const char* name; long long ny, nz, first, stride, pitch, slicePitch; std::vector<int> layout; };
 
-int transfer(TekVor4PropertyImpl& p, const Strided& c, bool write, unsigned char* at, unsigned char t, long long n = 4) {
+int transfer(TekVor4PropertyImpl& p, const Strided& c, bool write, unsigned char* at, unsigned char t) {
     if (c.nz > 1)
         return write ? p.write_data3d(0, 0, 0, at, 2, 2, 2, t, c.stride, c.pitch, c.slicePitch)
                      : p.readData3D(0, 0, 0, 2, 2, 2, at, 2, 2, 2, t, c.stride, c.pitch, c.slicePitch);
     if (c.ny > 1)
         return write ? p.write_data2d(0, 0, at, 3, 2, t, c.stride, c.pitch) : p.readData2D(0, 0, 3, 2, at, 3, 2, t, c.stride, c.pitch);
-    return write ? p.write_data(0, at, 4, t, c.stride) : p.readRawData(0, 4, at, n, t, c.stride);
+    return write ? p.write_data(0, at, 4, t, c.stride) : p.readRawData(0, 4, at, 4, t, c.stride);
 }
+
+// A row of a conversion table: `as` gives the expected values as a single, byte, integer, bitmask
+// and double; an empty entry stands for the values themselves, a lone entry for every type.
+struct Conversion {
+    const char* name;
+    std::vector<unsigned char> types;
+    Values values;
+    long long outputs;
+    std::vector<Values> as;
+    const Values& of(unsigned char t) const { return t < as.size() && !as[t].empty() ? as[t] : as.size() == 1 ? as[0] : values; }
+};
 
 }  // namespace
 
-// The read conversion table, with and without resampling. Every row is read at stride -2 from
-// the end of a buffer whose gaps and both ends hold 77 and must keep it.
+// The conversion tables of run reads and writes: each stored type read as each type, and each
+// source type written into each stored type. Reads land at stride -2 from the end of a buffer
+// whose gaps and both ends hold 77 and must keep it; writes come tightly and backwards from
+// every second element of a source whose gaps hold junk.
+
 TEST(RunRead, ConversionAndResamplingTable) {
-    struct Row { const char* name; unsigned char stored; Values values; std::vector<unsigned char> requested;
-                 long long outputs; Values expected; };  // outputs 0: one per value read
     const Values singles = {NaN, 300.75, -1.5, 1e10, -0.0, 0.25}, ints = {7, inull, 0, -3, 16777217, 0x1234};
     const Values doubles = {NaN, 1e300, 0.1, 256.9, -2.5, 2147483647.5, -0.0, -2147483648.9, 2147483648.0};
-    const Row rows[] = {
-        {"single copied, widened", dtSingle, singles, {dtSingle, dtDouble}, 0, singles},
-        {"single>byte", dtSingle, singles, {dtByte}, 0, {255, 44, 255, 0, 0, 0}},
-        {"single>integer", dtSingle, singles, {dtInteger}, 0, {inull, 300, -1, imin, 0, 0}},
-        {"single>bitmask", dtSingle, singles, {dtBitmask}, 0, {0, 1, 1, 1, 0, 1}},
-        {"byte, 255 is a value", dtByte, {0, 7, 255}, kAllTypes, 0, {0, 7, 255}},
-        {"bitmask", dtBitmask, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}, kAllTypes, 0, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}},
-        {"integer>single", dtInteger, ints, {dtSingle}, 0, {7, NaN, 0, -3, 16777216, 4660}},
-        {"integer>byte", dtInteger, ints, {dtByte}, 0, {7, 255, 0, 253, 1, 0x34}},
-        {"integer copied", dtInteger, ints, {dtInteger}, 0, ints},
-        {"integer>bitmask", dtInteger, ints, {dtBitmask}, 0, {1, 1, 0, 1, 1, 1}},
-        {"integer>double", dtInteger, ints, {dtDouble}, 0, {7, NaN, 0, -3, 16777217, 4660}},
-        {"double>single", dtDouble, doubles, {dtSingle}, 0, {NaN, Inf, 0.1, 256.9, -2.5, -imin, -0.0, imin, -imin}},
-        {"double>byte", dtDouble, doubles, {dtByte}, 0, {255, 0, 0, 0, 254, 255, 0, 0, 0}},
-        {"double>integer", dtDouble, doubles, {dtInteger}, 0, {inull, imin, 0, 256, -2, 2147483647, 0, imin, imin}},
-        {"double>bitmask", dtDouble, doubles, {dtBitmask}, 0, {1, 1, 1, 1, 1, 1, 0, 1, 1}},
-        {"double copied", dtDouble, doubles, {dtDouble}, 0, doubles},
-        // Output k takes source trunc(k * count / outputs + 0.5), never past the last one.
-        {"10 into 4", dtInteger, ramp(10, 100), {dtInteger, dtDouble}, 4, {100, 103, 105, 108}},
-        {"1 into 3", dtByte, {9}, {dtByte, dtBitmask}, 3, {9, 9, 9}}, {"2 into 5", dtSingle, {1, 2}, {dtSingle}, 5, {1, 1, 2, 2, 2}},
-        // A requested bitmask is a byte when resampling: missing gives 255, values their low byte.
-        {"integer>bitmask resampled", dtInteger, {7, inull, 0, -3}, {dtBitmask, dtByte}, 2, {7, 0}},
-        {"double>bitmask enlarged", dtDouble, {300, NaN, 5}, {dtBitmask, dtByte}, 6, {44, 255, 255, 5, 5, 5}},
-        {"bitmask resampled", dtBitmask, {0, 1, 1}, {dtBitmask}, 2, {0, 1}},
+    const Conversion rows[] = {  // the stored type, then outputs (0: one per value read)
+        {"single", {dtSingle}, singles, 0, {{}, {255, 44, 255, 0, 0, 0}, {inull, 300, -1, imin, 0, 0}, {0, 1, 1, 1, 0, 1}, {}}},
+        {"byte, 255 is a value", {dtByte}, {0, 7, 255}, 0, {}}, {"bitmask", {dtBitmask}, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1}, 0, {}},
+        {"integer", {dtInteger}, ints, 0,
+         {{7, NaN, 0, -3, 16777217, 4660}, {7, 255, 0, 253, 1, 0x34}, {}, {1, 1, 0, 1, 1, 1}, {7, NaN, 0, -3, 16777217, 4660}}},
+        {"double", {dtDouble}, doubles, 0,
+         {{}, {255, 0, 0, 0, 254, 255, 0, 0, 0}, {inull, imin, 0, 256, -2, 2147483647, 0, imin, imin}, {1, 1, 1, 1, 1, 1, 0, 1, 1}, {}}},
+        // Output k takes source trunc(k * count / outputs + 0.5), never past the last one; a
+        // requested bitmask is a byte when resampling: missing gives 255, values their low byte.
+        {"10 into 4", {dtInteger}, ramp(10, 100), 4, {Values{100, 103, 105, 108}}}, {"1 into 3", {dtByte}, {9}, 3, {Values{9, 9, 9}}},
+        {"2 into 5", {dtSingle}, {1, 2}, 5, {Values{1, 1, 2, 2, 2}}}, {"bitmask resampled", {dtBitmask}, {0, 1, 1}, 2, {Values{0, 1}}},
+        {"double enlarged", {dtDouble}, {300, NaN, 5}, 6, {{300, NaN, NaN, 5, 5, 5}, {44, 255, 255, 5, 5, 5}, {300, inull, inull, 5, 5, 5},
+                                                           {44, 255, 255, 5, 5, 5}, {300, NaN, NaN, 5, 5, 5}}},
     };
-    for (const Row& row : rows)
-        for (unsigned char type : row.requested) {
+    for (const Conversion& row : rows)
+        for (unsigned char type : kAllTypes) {
             TempDir dir;
-            auto p = holding(dir, row.stored, row.values);
+            auto p = holding(dir, row.types[0], row.values);
             const size_t n = row.values.size(), m = row.outputs ? size_t(row.outputs) : n;
+            const Values& expected = row.of(type);
             Values want(2 * m + 1, 77);  // output k in slot 2 (m - k) - 1
-            for (size_t k = 0; k < m; ++k) want[2 * (m - k) - 1] = row.expected[k];
+            for (size_t k = 0; k < m; ++k) want[2 * (m - k) - 1] = expected[k];
             Bytes got = encode(Values(want.size(), 77), type);
             ASSERT_EQ(p->readRawData(0, (long long)n, &got[(2 * m - 1) * type_size(type)], (long long)m, type, -2), 0);
             EXPECT_EQ(text(decode(got, type)), text_as(want, type)) << row.name << ", requested type " << int(type);
         }
 }
 
-// The write conversion table: each source type into each stored type, tightly and backwards
-// from every second element of a source whose gaps hold junk.
 TEST(RunWrite, ConversionTable) {
-    struct Row { const char* name; std::vector<unsigned char> srcTypes; Values src; std::vector<unsigned char> stored;
-                 Values expected; };
-    const Values singles = {Inf, NaN, 300.5, -1, 2.5, -2.75, -Inf, 0, -0.0}, bytes = {0, 7, 255};
-    const Values ints = {inull, 16777217, 0x1234, -1, 0};
+    const Values singles = {Inf, NaN, 300.5, -1, 2.5, -2.75, -Inf, 0, -0.0}, ints = {inull, 16777217, 0x1234, -1, 0};
     const Values doubles = {1e300, Inf, NaN, 2.5, -2.7, 0.1, 2147483647.9, -2147483648.9, 2147483648.0, 0};
-    const Row rows[] = {
-        {"single kept as it is", {dtSingle}, singles, {dtSingle}, singles},
-        {"single>byte", {dtSingle}, singles, {dtByte}, {0, 0, 44, 255, 2, 254, 0, 0, 0}},
-        {"single>integer", {dtSingle}, singles, {dtInteger}, {inull, inull, 300, -1, 2, -2, inull, 0, 0}},
-        {"single>double", {dtSingle}, singles, {dtDouble}, {NaN, NaN, 300.5, -1, 2.5, -2.75, NaN, 0, -0.0}},
-        {"single>bitmask", {dtSingle}, singles, {dtBitmask}, {1, 1, 1, 1, 1, 1, 1, 0, 0}},
-        {"byte, bitmask>any", {dtByte, dtBitmask}, bytes, {dtSingle, dtByte, dtInteger, dtDouble}, bytes},
-        {"byte, bitmask>bitmask", {dtByte, dtBitmask}, bytes, {dtBitmask}, {0, 1, 1}},
-        {"integer>single", {dtInteger}, ints, {dtSingle}, {NaN, 16777216, 4660, -1, 0}},
-        {"integer>byte, missing is 0", {dtInteger}, ints, {dtByte}, {0, 1, 0x34, 255, 0}},
-        {"integer kept", {dtInteger}, ints, {dtInteger}, ints},
-        {"integer>double", {dtInteger}, ints, {dtDouble}, {NaN, 16777217, 4660, -1, 0}},
-        {"integer>bitmask", {dtInteger}, ints, {dtBitmask}, {1, 1, 1, 1, 0}},
-        {"double>single", {dtDouble}, doubles, {dtSingle}, {Inf, NaN, NaN, 2.5, -2.7, 0.1, -imin, imin, -imin, 0}},
-        {"double>byte", {dtDouble}, doubles, {dtByte}, {0, 0, 0, 2, 254, 0, 255, 0, 0, 0}},
-        {"double>integer", {dtDouble}, doubles, {dtInteger}, {imin, inull, inull, 2, -2, 0, 2147483647, imin, imin, 0}},
-        {"double kept", {dtDouble}, doubles, {dtDouble}, doubles},
-        {"double>bitmask", {dtDouble}, doubles, {dtBitmask}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}},
+    const Conversion rows[] = {  // the source types
+        {"single: an infinity is missing unless kept as it is", {dtSingle}, singles, 0, {{}, {0, 0, 44, 255, 2, 254, 0, 0, 0},
+         {inull, inull, 300, -1, 2, -2, inull, 0, 0}, {1, 1, 1, 1, 1, 1, 1, 0, 0}, {NaN, NaN, 300.5, -1, 2.5, -2.75, NaN, 0, -0.0}}},
+        {"byte, bitmask", {dtByte, dtBitmask}, {0, 7, 255}, 0, {{}, {}, {}, {0, 1, 1}, {}}},
+        {"integer: missing is a byte 0", {dtInteger}, ints, 0,
+         {{NaN, 16777217, 4660, -1, 0}, {0, 1, 0x34, 255, 0}, {}, {1, 1, 1, 1, 0}, {NaN, 16777217, 4660, -1, 0}}},
+        {"double", {dtDouble}, doubles, 0, {{Inf, NaN, NaN, 2.5, -2.7, 0.1, -imin, imin, -imin, 0}, {0, 0, 0, 2, 254, 0, 255, 0, 0, 0},
+         {imin, inull, inull, 2, -2, 0, 2147483647, imin, imin, 0}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}, {}}},
     };
-    for (const Row& row : rows)
-        for (unsigned char srcType : row.srcTypes)
-            for (unsigned char stored : row.stored)
+    for (const Conversion& row : rows)
+        for (unsigned char srcType : row.types)
+            for (unsigned char stored : kAllTypes)
                 for (long long stride : {0, -2}) {
                     TempDir dir;
-                    const size_t n = row.src.size();
+                    const size_t n = row.values.size();
                     auto p = make_property(dir, "w", stored, gt1D, (long long)n);
                     Values src(stride ? 2 * n - 1 : n, 99);  // at stride -2 backwards from the last element
-                    for (size_t k = 0; k < n; ++k) src[stride ? 2 * (n - 1 - k) : k] = row.src[k];
+                    for (size_t k = 0; k < n; ++k) src[stride ? 2 * (n - 1 - k) : k] = row.values[k];
                     const Bytes bytes = encode(src, srcType);
                     ASSERT_TRUE(p->init(true));
                     ASSERT_EQ(p->write_data(0, &bytes[stride ? bytes.size() - type_size(srcType) : 0], (long long)n, srcType, stride), 0);
-                    EXPECT_EQ(text(file_values(*p, n)), text_as(row.expected, stored))
+                    EXPECT_EQ(text(file_values(*p, n)), text_as(row.of(stored), stored))
                         << row.name << ", types " << int(srcType) << ">" << int(stored) << ", stride " << stride;
                 }
     // The conversion functions report whether they know both types, for every pair.
@@ -148,9 +133,8 @@ TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
         {"1,0,1 at 3 over ones", {0xFF, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0xEF, 0x00}},
         {"1,0,1 at 3 over zeros", {0x00, 0x00}, 3, dtByte, {1, 0, 1}, 0, {0x28, 0x00}},
         {"singles across bytes", {0x00, 0xFF}, 6, dtSingle, {NaN, 0, -0.0, 0.5}, 0, {0x40, 0xFE}},
-        {"doubles", {0x40, 0xFE}, 0, dtDouble, {NaN, 0}, 0, {0x41, 0xFE}},
+        {"doubles", {0x40, 0xFE}, 0, dtDouble, {NaN, 0}, 0, {0x41, 0xFE}}, {"bitmask source", {0x41, 0xBE}, 8, dtBitmask, {7, 0}, 0, {0x41, 0xBD}},
         {"integers", {0x41, 0xFE}, 13, dtInteger, {inull, 0, -5}, 0, {0x41, 0xBE}},
-        {"bitmask source", {0x41, 0xBE}, 8, dtBitmask, {7, 0}, 0, {0x41, 0xBD}},
         {"whole byte, stride 2", {0x41, 0xBD}, 8, dtByte, {1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9, 1, 9, 0, 9}, 2, {0x41, 0x55}},
         {"past a short file", {0x0F}, 17, dtByte, {1, 1}, 0, {0x0F, 0x00, 0x06}},
     };
@@ -163,11 +147,9 @@ TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
         EXPECT_EQ(file_bytes(p->getFileNameW()), row.after) << row.name;
     }
     auto p = holding(dir, dtBitmask, unpack({0xC0, 0x03, 0x00}, 24));
-    Bytes bits(4);
-    ASSERT_EQ(p->readRawData(6, 4, bits.data(), 4, dtBitmask, 0), 0);
-    EXPECT_EQ(bits, (Bytes{1, 1, 1, 1}));
-    ASSERT_TRUE(p->readBit(5, 3, bits.data()));
-    EXPECT_EQ(bits, (Bytes{0, 1, 1, 1}));
+    Bytes bits(4), three(3);
+    ASSERT_TRUE(p->readRawData(6, 4, bits.data(), 4, dtBitmask, 0) == 0 && p->readBit(5, 3, three.data()));
+    EXPECT_EQ(text(decode(bits, dtByte)) + " | " + text(decode(three, dtByte)), "1 1 1 1 | 0 1 1");
     EXPECT_FALSE(p->readBit(22, 8, bits.data()));  // beyond the last byte
     const Bytes eleven = {1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
     ASSERT_EQ(p->write_bit(1, eleven.data(), 11), 0);
@@ -179,29 +161,24 @@ TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
 TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
     TempDir dir;
     const long long n = 700003;
-    Values values(static_cast<size_t>(n)), asRead(values), src(static_cast<size_t>(3 * n)), want(values);
-    for (long long i = 0; i < n; ++i) {
-        values[size_t(i)] = i % 1000 == 0 ? inull : double(i * 3);
-        asRead[size_t(i)] = i % 1000 == 0 ? NaN : double(i * 3);
-    }
+    Values values(size_t(n), 0), asRead(values), src(size_t(3 * n)), want(values);
+    for (long long i = 0; i < n; ++i) values[size_t(i)] = i % 1000 ? double(i * 3) : inull, asRead[size_t(i)] = i % 1000 ? i * 3 : NaN;
     auto p = holding(dir, dtInteger, values);
     // Whole, sparse, grouped, nearly one to one and enlarged; then a run one value short of a
     // read piece whose last group ends exactly at the last output. Nothing lands past the outputs.
     for (const auto& [count, m] : std::vector<std::pair<long long, long long>>{
              {n, n}, {n, 3}, {n, 1000}, {n, 65536}, {n, 699999}, {n, 1500000}, {65535, 1000}}) {
-        Values out(static_cast<size_t>(m + 1), 77), resampled(out);
+        Values out(size_t(m + 1), 77), resampled(out);
         ASSERT_EQ(p->readRawData(0, count, out.data(), m, dtDouble, 0), 0);
-        for (long long k = 0; k < m; ++k)
-            resampled[size_t(k)] = asRead[size_t(std::min(count - 1, static_cast<long long>(double(k) * count / m + 0.5)))];
+        for (long long k = 0; k < m; ++k) resampled[size_t(k)] = asRead[size_t(std::min(count - 1, (long long)(double(k) * count / m + 0.5)))];
         EXPECT_EQ(mismatches(out, resampled), 0) << count << " into " << m;
     }
     // Converted from doubles at stride 2, then the own type gathered at stride 3.
-    for (long long i = 0; i < 3 * n; ++i) src[size_t(i)] = double(i) + 0.75;
+    std::vector<int> same(size_t(3 * n));
+    for (long long i = 0; i < 3 * n; ++i) src[size_t(i)] = double(i) + 0.75, same[size_t(i)] = int(-i);
     for (long long i = 0; i < n; ++i) want[size_t(i)] = double(2 * i);
     ASSERT_EQ(p->write_data(0, src.data(), n, dtDouble, 2), 0);
     EXPECT_EQ(mismatches(file_values(*p, size_t(n)), want), 0);
-    std::vector<int> same(static_cast<size_t>(3 * n));
-    for (long long i = 0; i < 3 * n; ++i) same[size_t(i)] = int(-i);
     for (long long i = 0; i < n; ++i) want[size_t(i)] = double(-3 * i);
     ASSERT_EQ(p->write_data(0, same.data(), n, dtInteger, 3), 0);
     EXPECT_EQ(mismatches(file_values(*p, size_t(n)), want), 0);
@@ -219,8 +196,7 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
     for (long long outputs : {7LL, 5000LL}) {
         Values out(static_cast<size_t>(outputs));
         ASSERT_EQ(m->readRawData(start, count, out.data(), outputs, dtDouble, 0), 0);
-        for (long long k = 0; k < outputs; ++k)
-            wrong += out[size_t(k)] != bit(packed, start + static_cast<long long>(double(k) * count / outputs + 0.5));
+        for (long long k = 0; k < outputs; ++k) wrong += out[size_t(k)] != bit(packed, start + (long long)(double(k) * count / outputs + 0.5));
     }
     m->close(), put_bytes(m->getFileNameW(), Bytes(packed.size(), 0xFF));
     std::vector<int> pattern(static_cast<size_t>(count));
@@ -242,8 +218,7 @@ TEST(WindowRead, RowsColumnsSlicesAndIndices) {
         {"2 rows into 4", {1, 2, 1, 2, 1, 4, 0, 0}, dtInteger, {21, 21, 21, 31}},
         {"4 columns into 2, pitch 3", {1, 1, 4, 3, 2, 3, 0, 3}, dtDouble, {11, 13, -1, 21, 23, -1, 31, 33, -1}},
         {"stride 2", {4, 3, 2, 2, 2, 2, 2, 0}, dtSingle, {34, -1, 35, -1, 44, -1, 45, -1}},
-        {"4 slices and 4 rows into 2", {0, 0, 1, 3, 4, 4, 3, 2, 2, 0, 0, 0}, dtInteger,
-         {100, 101, 102, 120, 121, 122, 300, 301, 302, 320, 321, 322}},
+        {"4 slices and 4 rows into 2", {0, 0, 1, 3, 4, 4, 3, 2, 2, 0, 0, 0}, dtInteger, {100, 101, 102, 120, 121, 122, 300, 301, 302, 320, 321, 322}},
         {"enlarged", {2, 2, 4, 1, 2, 1, 1, 3, 2, 0, 0, 0}, dtDouble, {422, 432, 432, 422, 432, 432}},
         {"pitches", {0, 3, 0, 1, 1, 2, 1, 1, 2, 0, 4, 8}, dtSingle, {30, -1, -1, -1, -1, -1, -1, -1, 130, -1}},
     };
@@ -263,8 +238,7 @@ TEST(WindowRead, RowsColumnsSlicesAndIndices) {
     }
     // Index rows follow the data rows, one after the other; the row step is ignored.
     std::vector<long long> idx(6, -1), col(4);
-    ASSERT_EQ(p2->readData2D_index(1, 0, 3, 5, idx.data(), 3, 2, 0, 999), 0);
-    ASSERT_EQ(p2->readData2D_index(2, 3, 1, 2, col.data(), 1, 4, 1, 0), 0);
+    ASSERT_EQ(p2->readData2D_index(1, 0, 3, 5, idx.data(), 3, 2, 0, 999) + p2->readData2D_index(2, 3, 1, 2, col.data(), 1, 4, 1, 0), 0);
     EXPECT_EQ(text(Values(idx.begin(), idx.end())) + " | " + text(Values(col.begin(), col.end())), "1 2 3 13 14 15 | 20 20 20 26");
     const std::pair<std::array<long long, 5>, std::vector<long long>> runs[] = {  // start count offset outputs step
         {{5, 3, 2, 3, 0}, {-1, -1, 5, 6, 7}}, {{5, 3, 0, 3, 4}, {5, 9, 13}},  // one to one, step 0 is 1
@@ -286,13 +260,12 @@ TEST(WindowWrite, RowsSlicesAndStridesOfEitherSign) {
     const double src[6] = {1, 2, -9, 3, 4, -9};  // 2 x 2 at (1, 1), row pitch 3
     const unsigned char b[4] = {5, 0, 6, 0}, s[8] = {1, 2, 0, 0, 3, 4, 0, 0};
     const int t[16] = {10, 0, 11, 0, 12, 0, 13, 0, 14, 0, 15, 0, 16, 0, 17, 0};
-    ASSERT_EQ(p->write_data2d(1, 1, src, 2, 2, dtDouble, 0, 3), 0);
-    ASSERT_EQ(p->write_data2d(3, 0, b, 1, 2, dtByte, 2, 0), 0);  // stride 2, pitch 2 w
+    ASSERT_EQ(codes({p->write_data2d(1, 1, src, 2, 2, dtDouble, 0, 3), p->write_data2d(3, 0, b, 1, 2, dtByte, 2, 0)}), "00");  // stride 2, pitch 2 w
     EXPECT_EQ(text(file_values(*p, 12)), text({inull, inull, inull, 5, inull, 1, 2, 6, inull, 3, 4, inull}));
     ASSERT_EQ(q->write_data3d(1, 0, 1, s, 1, 2, 2, dtByte, 0, 1, 4), 0);  // 1 x 2 x 2 at (1, 0, 1), pitches 1 and 4
     EXPECT_EQ(file_bytes(q->getFileNameW()), (Bytes{255, 255, 255, 255, 255, 1, 255, 2, 255, 3, 255, 4}));
-    ASSERT_EQ(q->write_data3d(0, 0, 1, t, 2, 2, 2, dtInteger, 2, 0, 0), 0);  // stride 2, default pitches
-    ASSERT_EQ(q->write_data3d(0, 0, 0, s, 2, 2, 1, dtByte, 0, 0, 0), 0);   // no stride, default pitches
+    // Stride 2 with default pitches, then no stride.
+    ASSERT_EQ(codes({q->write_data3d(0, 0, 1, t, 2, 2, 2, dtInteger, 2, 0, 0), q->write_data3d(0, 0, 0, s, 2, 2, 1, dtByte, 0, 0, 0)}), "00");
     EXPECT_EQ(file_bytes(q->getFileNameW()), (Bytes{1, 2, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17}));
 
     const Strided cases[] = {
@@ -348,22 +321,20 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
         EXPECT_EQ(p->readRawData_index(a[0], a[1], a[5] ? nullptr : idx, a[2], a[3], 1), a[6])  // start count offset outputs
             << "readRawData_index " << a[0] << " " << a[1] << " " << a[2] << " " << a[3];
     for (const auto& a : Args{{2, 3, 0, 0, 0, 0, 4}, {-1, 1, 0, 0, 0, 0, 4}, {0, -1, 0, 0, 0, 0, 4}, {big, 1, 0, 0, 0, 0, 4},
-                              {0, 2, 5, 0, 0, 0, 3}, {0, 2, 255, 0, 0, 0, 3}, {0, 1, 0, 0, 0, 1, 4}, {0, 0, 0, 0, 0, 1, 0},
-                              {2, 2, 0, 0, 0, 0, 0}})  // start count type stride, source (s, null)
-        EXPECT_EQ(p->write_data(a[0], a[5] ? nullptr : s, a[1], static_cast<unsigned char>(a[2]), a[3]), a[6])
+                              {0, 2, 5, 0, 0, 0, 3}, {0, 1, 0, 0, 0, 1, 4}, {0, 0, 0, 0, 0, 1, 0}, {2, 2, 0, 0, 0, 0, 0}})
+        EXPECT_EQ(p->write_data(a[0], a[5] ? nullptr : s, a[1], static_cast<unsigned char>(a[2]), a[3]), a[6])  // start count type stride
             << "write_data " << a[0] << " " << a[1] << " " << a[2];
-    using Args5 = std::vector<std::array<long long, 5>>;
-    for (const auto& a : Args5{{1, 0, 4, 3, 4}, {0, 1, 4, 3, 4}, {-1, 0, 1, 1, 4}, {0, 0, -1, 1, 4}, {big, 0, 2, 1, 4}})  // x y w h
-        EXPECT_EQ(g->readData2D(a[0], a[1], a[2], a[3], b, 1, 1, dtByte, 0, 0), a[4]) << "readData2D " << a[0] << a[1] << a[2] << a[3];
-    for (const auto& a : Args5{{1, 0, 4, 1, 4}, {0, 3, 1, 1, 4}, {0, 0, -1, 1, 4}, {0, 0, 1, 0, 0}})  // x y w h
-        EXPECT_EQ(g->write_data2d(a[0], a[1], b, a[2], a[3], dtByte, 0, 0), a[4]) << "write_data2d " << a[0] << a[1] << a[2] << a[3];
-    for (const auto& a : Args5{{0, 1, 2, 2, 4}, {0, -1, 1, 1, 4}, {0, 0, 1, 0, 0}})  // y z d dstD
-        EXPECT_EQ(c->readData3D(0, a[0], a[1], 1, 1, a[2], b, 1, 1, a[3], dtByte, 0, 0, 0), a[4]) << "readData3D " << a[0] << a[1] << a[2];
-    for (const auto& a : Args5{{0, 2, 1, 0, 4}, {2, 0, 1, 0, 4}, {0, 0, 0, 0, 0}})  // y z d
-        EXPECT_EQ(c->write_data3d(0, a[0], a[1], b, 1, 1, a[2], dtByte, 0, 0, 0), a[4]) << "write_data3d " << a[0] << a[1] << a[2];
-    // Null buffers of the windows, a bad output width, an unknown type, and the helpers below the
-    // run write: a file not opened yet, bad positions, types and sources.
+    // The windows (x y w h: 2D reads and writes; y z d: 3D), null buffers, a bad output width, an
+    // unknown type, and the helpers below the run write: a file not opened, bad positions, types, sources.
     const std::pair<int, int> calls[] = {
+        {g->readData2D(1, 0, 4, 3, b, 1, 1, dtByte, 0, 0), 4}, {g->readData2D(0, 1, 4, 3, b, 1, 1, dtByte, 0, 0), 4},
+        {g->readData2D(-1, 0, 1, 1, b, 1, 1, dtByte, 0, 0), 4}, {g->readData2D(0, 0, -1, 1, b, 1, 1, dtByte, 0, 0), 4},
+        {g->readData2D(big, 0, 2, 1, b, 1, 1, dtByte, 0, 0), 4}, {g->write_data2d(1, 0, b, 4, 1, dtByte, 0, 0), 4},
+        {g->write_data2d(0, 3, b, 1, 1, dtByte, 0, 0), 4}, {g->write_data2d(0, 0, b, -1, 1, dtByte, 0, 0), 4},
+        {g->write_data2d(0, 0, b, 1, 0, dtByte, 0, 0), 0}, {c->readData3D(0, 0, 1, 1, 1, 2, b, 1, 1, 2, dtByte, 0, 0, 0), 4},
+        {c->readData3D(0, 0, -1, 1, 1, 1, b, 1, 1, 1, dtByte, 0, 0, 0), 4}, {c->readData3D(0, 0, 0, 1, 1, 1, b, 1, 1, 0, dtByte, 0, 0, 0), 0},
+        {c->write_data3d(0, 0, 2, b, 1, 1, 1, dtByte, 0, 0, 0), 4}, {c->write_data3d(0, 2, 0, b, 1, 1, 1, dtByte, 0, 0, 0), 4},
+        {c->write_data3d(0, 0, 0, b, 1, 1, 0, dtByte, 0, 0, 0), 0},
         {g->readData2D(0, 0, 1, 1, b, -1, 1, dtByte, 0, 0), 4}, {g->readData2D(0, 0, 1, 1, nullptr, 1, 1, dtByte, 0, 0), 4},
         {g->readData2D(0, 0, 1, 1, nullptr, 1, -3, dtByte, 0, 0), 0}, {g->readData2D_index(0, 0, 5, 1, idx, 1, 1, 1, 0), 4},
         {g->readData2D_index(0, 0, 1, 1, nullptr, 1, 1, 1, 0), 4}, {g->readData2D_index(0, 0, 1, 0, idx, 1, 2, 1, 0), 0},
@@ -374,7 +345,8 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
         {p->write_bit(-1, b, 1), 4}, {p->write_bit(0, nullptr, 1), 4}, {p->write_bitmask(0, b, 2, 9, 0), 3},
         {p->write_bitmask(0, nullptr, 2, dtByte, 0), 4}, {p->write_any(s, 2, 6, 0), 3}, {p->write_any(nullptr, 2, dtInteger, 0), 4},
         {p->write_any(s, 0, dtInteger, 0), 0}, {p->write_any(nullptr, 0, dtInteger, 0), 0}, {p->write_same(nullptr, 0, 2), 0},
-        {p->write_same(nullptr, 1), 4}, {p->write_same(s, -1, 2), 4}, {p->readBit(-1, 2, b), 0}, {p->readBit(0, 2, nullptr), 0}};
+        {p->write_same(nullptr, 1), 4}, {p->write_same(s, -1, 2), 4}, {p->readBit(-1, 2, b), 0}, {p->readBit(0, 2, nullptr), 0},
+        {p->write_same(s, 0), 0}, {p->write_bit(0, b, 0), 0}};
     for (size_t k = 0; k < std::size(calls); ++k) EXPECT_EQ(calls[k].first, calls[k].second) << "call " << k;
     EXPECT_EQ(text(file_values(*p, 4)), "1 2 5 6");  // only the good write landed
     EXPECT_EQ(Bytes(untouched, untouched + 4), Bytes(4, 9));
@@ -387,11 +359,9 @@ TEST(RunReadWrite, ArgumentChecksAndGridTypes) {
                                                            {5, "0011"}, {6, "0010"}, {7, "1000"}, {8, "1000"}, {200, "1000"}};
     for (const auto& [grid, allowed] : grids) {
         c->setGridType(grid);
-        const std::string got = {char('0' + (c->readData2D(0, 0, 2, 2, b, 2, 2, dtByte, 0, 0) != 5)),
-                                 char('0' + (c->write_data2d(0, 0, b, 2, 2, dtByte, 0, 0) != 5)),
-                                 char('0' + (c->readData3D(0, 0, 0, 2, 2, 2, b, 2, 2, 2, dtByte, 0, 0, 0) != 5)),
-                                 char('0' + (c->write_data3d(0, 0, 0, b, 2, 2, 2, dtByte, 0, 0, 0) != 5))};
-        EXPECT_EQ(got, allowed) << "grid type " << int(grid);
+        EXPECT_EQ(codes({c->readData2D(0, 0, 2, 2, b, 2, 2, dtByte, 0, 0) != 5, c->write_data2d(0, 0, b, 2, 2, dtByte, 0, 0) != 5,
+                         c->readData3D(0, 0, 0, 2, 2, 2, b, 2, 2, 2, dtByte, 0, 0, 0) != 5,
+                         c->write_data3d(0, 0, 0, b, 2, 2, 2, dtByte, 0, 0, 0) != 5}), allowed) << "grid type " << int(grid);
     }
 }
 
@@ -421,17 +391,15 @@ TEST(RunReadWrite, OverflowingAddressArithmeticGivesFourAndTouchesNothing) {
     EXPECT_EQ(codes({p->readRawData(0, 4, top, 4, dtByte, 1), p->write_data(0, top, 4, dtByte, 1)}), "44");
 }
 
-// write_any converts any pair, equal types too, and write_same copies the own type, both at
-// the file's current position; a source stride of 0 is 1.
+// write_any converts any pair, equal types too (an infinity is not a value then), and write_same
+// copies the own type, both at the file's current position; a stride of 0 is 1.
 TEST(RunWrite, WriteAnyAndWriteSameUseTheCurrentPosition) {
     TempDir dir;
     auto p = make_property(dir, "w", dtSingle, gt1D, 6);
     ASSERT_TRUE(p->init(true) && p->openDataFile());
     const float f[2] = {std::numeric_limits<float>::infinity(), 2.0f}, g[3] = {7.0f, 8.0f, 9.0f};
     const int i[2] = {3, int(inull)};
-    float one;
-    // An infinity is not a value here; each write continues where the last one ended, and a run
-    // read leaves the file after its last object.
+    float one;  // a run read leaves the file after its last object
     EXPECT_EQ(codes({p->write_any(f, 2, dtSingle, 0), p->write_any(i, 2, dtInteger, 0), p->write_same(g, 1), p->write_same(g, 1, 0)}), "0000");
     EXPECT_EQ(text(file_values(*p, 6)), "nan 2 3 nan 7 7");
     EXPECT_EQ(codes({p->readRawData(0, 1, &one, 1, dtSingle, 0), p->write_same(g, 2, 2), p->write_same(g, 2, 0)}), "000");
@@ -452,8 +420,7 @@ TEST(PropertyInit, NewFilesExistingFilesAndUnusablePaths) {
         {"negative x", dtByte, gt2D, -4, 3, 2, 0, 0, 0}, {"negative z", dtByte, gt2D, 2, 3, -1, 0, 0, 0},
         {"LX 0: LY plays no part", dtByte, gt2D, 10, 1, 1, 0, 5, 10}, {"LX below 0", dtByte, gt2D, 10, 1, 1, -3, 5, 10},
         {"LX 4, LY 0: x 5", dtByte, gt2D, 10, 1, 1, 4, 0, 50}, {"LX 4, LY 3: x 13", dtByte, gt2D, 10, 1, 1, 4, 3, 130},
-        {"LY below 0: x 1", dtByte, gt2D, 10, 1, 1, 4, -1, 10},
-        {"function 1D: 2 x (2 + 1), again x 3", dtByte, gtFunc1D, 2, 1, 1, 2, 0, 18},
+        {"LY below 0: x 1", dtByte, gt2D, 10, 1, 1, 4, -1, 10}, {"function 1D: 2 x (2 + 1), again x 3", dtByte, gtFunc1D, 2, 1, 1, 2, 0, 18},
         {"function 2D: 1 x (2 x 3 + 1), again x 7", dtByte, gtFunc2D, 1, 1, 1, 2, 3, 49}};
     const double missing[] = {NaN, 255, inull, 0, NaN};
     for (const Row& r : rows) {
@@ -468,7 +435,7 @@ TEST(PropertyInit, NewFilesExistingFilesAndUnusablePaths) {
     TempDir dir;
     auto p = holding(dir, dtByte, {1, 2, 3, 4});
     p->setSize(3, 1, 1);
-    EXPECT_FALSE(p->init(false));
+    EXPECT_FALSE(p->init(false));  // there already
     EXPECT_EQ(file_bytes(p->getFileNameW()), (Bytes{1, 2, 3, 4}));
     p->setValueByte(1, 20);
     EXPECT_TRUE(p->init(true));
@@ -529,9 +496,7 @@ TEST(PropertyFile, MissingShortLockedSharedClosedAndDeletedFiles) {
 
     // close and the destructor write a dirty window back; deletion closes first.
     auto p = holding(dir, dtInteger, {inull, inull, inull});
-    p->setValueInt(1, 42);
-    EXPECT_EQ(text(file_values(*p, 3)), "2147483647 2147483647 2147483647");  // still in the window
-    p->close();
+    p->setValueInt(1, 42), p->close();
     EXPECT_EQ(text(file_values(*p, 3)), "2147483647 42 2147483647");
     ASSERT_TRUE(other.open(p->getFileNameW(), L"rb+"));  // the file is free for others now
     EXPECT_TRUE(p->getValueInt(1, i[0]) && i[0] == 42);  // and the window still serves values

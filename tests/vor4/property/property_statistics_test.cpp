@@ -83,9 +83,8 @@ TEST(Statistics, AndHistogramTable) {
     struct Row { const char* name; unsigned char type; Values values; double lower, upper; Values stats = {};  // min max average deviation
                  long long indef = 0; Values preset = {}; unsigned char grid = 0; long long nx = 0, ny = 0, nz = 0, lx = 0, objects = 0; };
     const Row rows[] = {
-        {"all missing", dtSingle, Values(6, NaN), 0, 0, none, 6, {}, gt2D, 3, 2, 1},
+        {"all missing", dtSingle, Values(6, NaN), 0, 0, none, 6, {}, gt2D, 3, 2, 1}, {"one value: width 0", dtSingle, {7}, 7, 7, {7, 7, 7, 0}, 0},
         {"1 2 3 4: the extremes", dtSingle, {1, 2, 3, 4}, 1, 4, {1, 4, 2.5, std::sqrt(5.0 / 3)}, 0},
-        {"one value: width 0", dtSingle, {7}, 7, 7, {7, 7, 7, 0}, 0},
         {"3 of 10 missing", dtSingle, {1, NaN, 2, NaN, 3, 4, NaN, 5, 6, 7}, 1, 7, {1, 7, 4, std::sqrt(28.0 / 6)}, 3},
         {"byte 255 is a value", dtByte, {255, 0, 9}, 0, 255, {0, 255, 88, std::sqrt(20937.0)}, 0},
         {"integer missing", dtInteger, {inull, -5, 11, inull}, -5, 11, {-5, 11, 3, std::sqrt(128.0)}, 2},
@@ -98,10 +97,8 @@ TEST(Statistics, AndHistogramTable) {
         {"no columns", dtSingle, {1, 2, 3, 4}, 0, 0, none, 4, {}, gt3D, 0, 2, 1, 0, 4},
         {"outliers beyond 3 deviations", dtSingle, outliers, -3 * sd, 3 * sd},
         {"bounds within one deviation of the extremes", dtSingle, alternating, 0, 1},
-        {"width below 1e-6", dtDouble, {1.0, 1.00001, 1.00002}, 1.0, float(1.00002)},
-        {"values next to bin edges", dtSingle, edges, 1, 4},
-        {"values on bin edges", dtSingle, onEdges, 0, top},
-        {"an infinite value: no bounds", dtSingle, {1, Inf, 2, NaN}, NaN, NaN},
+        {"width below 1e-6", dtDouble, {1.0, 1.00001, 1.00002}, 1.0, float(1.00002)}, {"values next to bin edges", dtSingle, edges, 1, 4},
+        {"values on bin edges", dtSingle, onEdges, 0, top}, {"an infinite value: no bounds", dtSingle, {1, Inf, 2, NaN}, NaN, NaN},
         {"deviation 0 around 5, as set", dtSingle, {1, 2, 3, 4}, 5, 5, {0, 10, 5, 0}, 0, {0, 10, 5, 0}},
         {"negative deviation, as set: reversed bounds", dtSingle, {1, 2, 3, 4, 5}, 6, 0, {1, 5, 3, -1}, 0, {1, 5, 3, -1}},
     };
@@ -116,16 +113,11 @@ TEST(Statistics, AndHistogramTable) {
         put_bytes(p->getFileNameW(), file_of(r.values, r.type));
         p->updateHistogram();
         if (!r.stats.empty()) {
-            EXPECT_EQ(p->getStatisticSet(), r.stats[0] <= r.stats[1]);
-            EXPECT_EQ(text({p->getDfMin(), p->getDfMax()}), text({r.stats[0], r.stats[1]}));
+            EXPECT_EQ(text({double(p->getStatisticSet()), p->getDfMin(), p->getDfMax(), double(p->getDfIndefCount()), double(p->getDfValsCount())}),
+                      text({double(r.stats[0] <= r.stats[1]), r.stats[0], r.stats[1], double(r.indef), double(p->getNumObjects() - r.indef)}));
             EXPECT_NEAR(p->getDfAverage(), r.stats[2], 1e-12 * std::fabs(r.stats[2]));
             EXPECT_NEAR(p->getDfStdDev(), r.stats[3], 1e-12 * std::fabs(r.stats[3]));
-            EXPECT_EQ(p->getDfIndefCount(), r.indef);
-            EXPECT_EQ(p->getDfValsCount(), p->getNumObjects() - r.indef);
-            if (r.stats[0] > r.stats[1]) {
-                EXPECT_FALSE(p->getHistogramSet());
-                continue;
-            }
+            if (r.stats[0] > r.stats[1]) { EXPECT_FALSE(p->getHistogramSet()); continue; }
         }
         Values scanned(r.values.begin(), r.values.begin() + std::min<long long>(static_cast<long long>(r.values.size()), nx * ny * nz));
         for (double& v : scanned) v = r.type == dtInteger && v == inull ? NaN : v;
@@ -137,12 +129,10 @@ TEST(Statistics, AndHistogramTable) {
     for (const Values& stats : {Values{3, 2}, Values{}}) {
         TempDir dir;
         auto p = holding(dir, dtSingle, stats.empty() ? Values(6, NaN) : Values{1, 2});
-        p->setHgDiapData("0000000500000006");
-        p->setHgBndMin(9.0);
+        p->setHgDiapData("0000000500000006"), p->setHgBndMin(9.0);
         if (!stats.empty()) p->setMin(stats[0]), p->setMax(stats[1]);
         p->updateHistogram();
-        EXPECT_FALSE(p->getHistogramSet());
-        EXPECT_EQ(text({p->getHgBndMin(), double(p->getHgCount()), double(p->getHgValue(0))}), "9 100 0");
+        EXPECT_EQ(text({double(p->getHistogramSet()), p->getHgBndMin(), double(p->getHgCount()), double(p->getHgValue(0))}), "0 9 100 0");
         EXPECT_EQ(p->getHgDiapData(), "0000000500000006");
     }
 }
@@ -153,9 +143,7 @@ TEST(Statistics, ScansThroughTheInterface) {
     TempDir dir;
     const long long n = 5'000'000;
     FormulaProperty p(dir.file("formula.property"));
-    p.setGridType(gt1D);
-    p.setSize(n, 1, 1);
-    p.updateStatistic();
+    p.setGridType(gt1D), p.setSize(n, 1, 1), p.updateStatistic();
     ASSERT_TRUE(p.getStatisticSet());
     EXPECT_TRUE(!p.outOfOrder && p.longest <= 1 << 20 && p.reads > 2);
     EXPECT_EQ(text({p.getDfMin(), p.getDfMax(), p.getDfAverage(), double(p.getDfIndefCount())}), "0 99 49.5 0");
@@ -170,16 +158,13 @@ TEST(Statistics, ScansThroughTheInterface) {
 
     struct Row { const char* name; long long objects, failAt; bool histogram, statsValid, histValid; long long reads; };
     const Row rows[] = {
-        {"fails in the second pass", 10, 6, false, false, false, 6},
-        {"histogram: fails in the statistics", 10, 2, true, false, false, 2},
-        {"histogram: fails in its own pass", 10, 10, true, true, false, 10},
-        {"histogram: no failure", 10, -1, true, true, true, 12},
+        {"fails in the second pass", 10, 6, false, false, false, 6}, {"histogram: fails in the statistics", 10, 2, true, false, false, 2},
+        {"histogram: fails in its own pass", 10, 10, true, true, false, 10}, {"histogram: no failure", 10, -1, true, true, true, 12},
         {"one value needs no second pass", 1, -1, false, true, false, 1},
     };
     for (const Row& r : rows) {
         FormulaProperty q(dir.file("formula.property"));
-        q.setGridType(gt2D);
-        q.setSize(r.objects, r.objects > 1 ? 4 : 1, 1);
+        q.setGridType(gt2D), q.setSize(r.objects, r.objects > 1 ? 4 : 1, 1);
         q.failAt = r.failAt;
         r.histogram ? q.updateHistogram() : q.updateStatistic();
         EXPECT_EQ(std::to_string(q.getStatisticSet()) + std::to_string(q.getHistogramSet()) + " " + std::to_string(q.reads),
@@ -221,25 +206,20 @@ TEST(Statistics, UnreadableDataNonsenseSizesAndTraps) {
 // every change of the values makes both not valid, and the scan sees the value window.
 TEST(Statistics, Validity) {
     TempDir dir;
-    using Set = std::function<void(TekVor4PropertyImpl&)>;
-    const std::pair<Set, const char*> setters[] = {  // valid statistics and histogram, values, counts
-        {[](auto& p) { p.setMin(-1.5); }, "10 10 0"}, {[](auto& p) { p.setMax(2.5); }, "10 10 0"},
-        {[](auto& p) { p.setAverage(0.5); }, "10 10 0"}, {[](auto& p) { p.setStdDev(0.25); }, "10 10 0"},
-        {[](auto& p) { p.setStatisticPresent(3); }, "10 7 0"}, {[](auto& p) { p.setHgBndMin(-1.5); }, "01 10 0"},
-        {[](auto& p) { p.setHgBndMax(2.5); }, "01 10 0"}, {[](auto& p) { p.setHgMin(3); }, "01 10 0"},
-        {[](auto& p) { p.setHgMax(4); }, "01 10 0"}};
+    using P = TekVor4PropertyImpl;
+    const std::pair<std::function<void(P&, double)>, const char*> setters[] = {  // valid statistics and histogram, values, counts
+        {&P::setMin, "10 10 0"}, {&P::setMax, "10 10 0"}, {&P::setAverage, "10 10 0"}, {&P::setStdDev, "10 10 0"}, {&P::setHgBndMin, "01 10 0"},
+        {&P::setHgBndMax, "01 10 0"}, {&P::setHgMin, "01 10 0"}, {&P::setHgMax, "01 10 0"}, {&P::setStatisticPresent, "10 7 0"}};
     for (const auto& [set, valid] : setters) {
-        TekVor4PropertyImpl p(dir.file("v.property"), false);
-        p.setSize(5, 2, 1);
-        set(p);
+        P p(dir.file("v.property"), false);
+        p.setSize(5, 2, 1), set(p, 3);
         EXPECT_EQ(std::to_string(p.getStatisticSet()) + std::to_string(p.getHistogramSet()) + " " +
                       std::to_string(p.getDfValsCount()) + " " + std::to_string(p.getHgCount()), valid);
     }
     auto p = holding(dir, dtSingle, {1, 2, 3, 4});
     const float two = 2.0f;
-    const std::function<void()> changes[] = {[&] { ASSERT_EQ(p->write_data(1, &two, 1, dtSingle, 1), 0); },
-                                             [&] { p->setValueSingle(2, 9.0f); }, [&] { p->setValueNull(0); },
-                                             [&] { ASSERT_TRUE(p->init(true)); }};
+    const std::function<void()> changes[] = {[&] { ASSERT_EQ(p->write_data(1, &two, 1, dtSingle, 1), 0); }, [&] { p->setValueSingle(2, 9.0f); },
+                                             [&] { p->setValueNull(0); }, [&] { ASSERT_TRUE(p->init(true)); }};
     for (int k = 0; k < 4; ++k) {
         p->updateHistogram();
         p->setValueInt(4, 1);  // outside the property: refused, nothing changes
@@ -327,29 +307,20 @@ TEST(Metadata, ElementValuesInOrder) {
 }
 
 // Texts are kept wide, their narrow forms in the host's encoding (UTF-8 here); the path likewise.
-// The block size is nx. (The object count's table is the data file's, in the creation test.)
+// The block size is nx; a negative size is an empty grid, a count read from a file is kept as it stands.
 TEST(Attributes, TextsBlockSizeAndObjectCount) {
-    TekVor4PropertyImpl p(std::string("/data/\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0.property"), true);
-    EXPECT_EQ(p.getFileNameW(), L"/data/\u0413\u043B\u0443\u0431\u0438\u043D\u0430.property");
-    EXPECT_TRUE(p.getReadOnly() && TekVor4PropertyImpl(std::string(), false).getFileNameW().empty());
-    p.setName(std::wstring(L"\u0413\u043B"));
-    p.setCaption(std::string("\xD0\x93\xD0\xBB"));
-    p.setPrecision(std::wstring(L"%.2f \u20AC\u4E2D"));
-    EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(), "\xD0\x93\xD0\xBB|\xD0\x93\xD0\xBB|%.2f \xE2\x82\xAC\xE4\xB8\xAD");
-    EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(), L"\u0413\u043B|\u0413\u043B|%.2f \u20AC\u4E2D");
-    p.setName(std::string("\xE2\x82\xAC"));
-    p.setCaption(std::wstring(L"\u0431"));
-    p.setPrecision(std::string());
-    EXPECT_EQ(p.getNameW() + L"|" + p.getPrecisionW(), L"\u20AC|");
-    EXPECT_EQ(p.getCaption(), "\xD0\xB1");
-
+    TekVor4PropertyImpl p(std::string("/data/\xD0\x93\xD0\xBB.property"), true);
+    EXPECT_TRUE(p.getFileNameW() == L"/data/\u0413\u043B.property" && p.getReadOnly());
+    p.setName(std::wstring(L"\u0413\u043B")), p.setCaption(std::string("\xE2\x82\xAC")), p.setPrecision(std::wstring(L"%.2f \u4E2D"));
+    EXPECT_EQ(p.getName() + "|" + p.getCaption() + "|" + p.getPrecision(), "\xD0\x93\xD0\xBB|\xE2\x82\xAC|%.2f \xE4\xB8\xAD");
+    EXPECT_EQ(p.getNameW() + L"|" + p.getCaptionW() + L"|" + p.getPrecisionW(), L"\u0413\u043B|\u20AC|%.2f \u4E2D");
+    p.setName(std::string("\xE2\x82\xAC")), p.setCaption(std::wstring(L"\u0431")), p.setPrecision(std::string());
+    EXPECT_TRUE(p.getNameW() == L"\u20AC" && p.getCaption() == "\xD0\xB1" && p.getPrecisionW().empty());
     long long nx = -5;
-    p.getBlockSize(&nx);
-    p.getBlockSize(nullptr);  // tolerated
+    p.getBlockSize(&nx), p.getBlockSize(nullptr);  // a null target is tolerated
     EXPECT_EQ(text({double(nx), double(p.getNumObjects())}), "1 0");
-    p.setSize(7, -2, 3);  // a negative size is an empty grid
-    p.getBlockSize(&nx);
+    p.setSize(7, -2, 3), p.getBlockSize(&nx);
     EXPECT_EQ(text({double(nx), double(p.getNumObjects())}), "7 0");
-    p.setNumObjects(-10);  // a count read from a file is kept as it stands
+    p.setNumObjects(-10);
     EXPECT_EQ(p.getNumObjects(), -10);
 }

@@ -38,10 +38,8 @@ inline bool put_bytes(const std::wstring& path, const Bytes& bytes) {
 
 inline size_t type_size(unsigned char t) { return t == dtDouble ? 8 : t == dtSingle || t == dtInteger ? 4 : 1; }
 
-template <class T>
-T load(const unsigned char* p) { T v; std::memcpy(&v, p, sizeof v); return v; }
-template <class T>
-void store(unsigned char* p, T v) { std::memcpy(p, &v, sizeof v); }
+template <class T> T load(const unsigned char* p) { T v; std::memcpy(&v, p, sizeof v); return v; }
+template <class T> void store(unsigned char* p, T v) { std::memcpy(p, &v, sizeof v); }
 
 // The values as a buffer of the type in memory (one byte per mask value), and back.
 inline Bytes encode(const Values& values, unsigned char type) {
