@@ -26,10 +26,8 @@ if(EKX_BUILD_TESTS AND NOT TARGET GTest::gtest)
   add_subdirectory(${EKX_GTEST_SOURCE_DIR} ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
-# Test sources about the Linux side alone: the POSIX save's own cases (permissions kept, links
-# followed, FIFOs refused, a file-size limit) and inotify's limits. Everything else runs on both.
+# Test sources about the Linux side alone (inotify's limits). Everything else runs on both.
 set(EKX_POSIX_ONLY_TEST_SOURCES
-  ek_xml_file_test.cpp
   ek_folder_watcher_inotify_test.cpp
 )
 

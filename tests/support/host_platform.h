@@ -39,6 +39,26 @@ std::wstring wide_text(const std::filesystem::path& path);
 // allows none (Windows without the privilege, Wine), and the test goes on without it.
 bool make_link(const std::filesystem::path& target, const std::filesystem::path& link, bool folder);
 
+// A FIFO (named pipe) at `path`; false where the system has none in its file system (Windows).
+bool make_fifo(const std::filesystem::path& path);
+
+// Files this process writes may not grow past `bytes` while the object lives, so that a write
+// fails half-way as on a full disk; active() is false where the system sets no such limit
+// (Windows).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    bool active_ = false;
+    uint64_t saved_[2] = {};
+    void (*saved_handler_)(int) = nullptr;
+};
+
 // Whether the file system tells names differing only in letter case apart (Linux: yes; Windows: no).
 extern const bool k_case_sensitive_files;
 // Whether another writer can change a file while a property holds it open for reading (Linux:

@@ -2,6 +2,8 @@
 // encoding, glibc's floating-point traps, mmap.
 #include <poll.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +64,24 @@ void ScopedEnv::set(const wchar_t* value) {
 }
 
 std::wstring system_path(const std::wstring& posix) { return posix; }
+
+bool make_fifo(const std::filesystem::path& path) { return ::mkfifo(path.c_str(), 0600) == 0; }
+
+// The limit raises SIGXFSZ, which would end the process: ignored, so that the write fails instead.
+FileSizeLimit::FileSizeLimit(uint64_t bytes) {
+    struct rlimit old;
+    if (::getrlimit(RLIMIT_FSIZE, &old) != 0) return;
+    saved_[0] = old.rlim_cur, saved_[1] = old.rlim_max;
+    saved_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = bytes;
+    active_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+}
+FileSizeLimit::~FileSizeLimit() {
+    if (!active_) return;
+    const struct rlimit old = {rlim_t(saved_[0]), rlim_t(saved_[1])};
+    ::setrlimit(RLIMIT_FSIZE, &old), ::signal(SIGXFSZ, saved_handler_);
+}
 
 const bool k_case_sensitive_files = true;
 

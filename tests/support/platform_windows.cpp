@@ -98,6 +98,11 @@ std::wstring system_path(const std::wstring& posix) {
     return path;
 }
 
+bool make_fifo(const std::filesystem::path&) { return false; }
+
+FileSizeLimit::FileSizeLimit(uint64_t) {}
+FileSizeLimit::~FileSizeLimit() {}
+
 const bool k_case_sensitive_files = false;
 
 bool wait_for_watch(intptr_t wait_handle, int timeout_ms) {
