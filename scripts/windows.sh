@@ -26,7 +26,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 || true   # waits for the prefix to be ready
+wine cmd /c exit >/dev/null 2>&1 || true   # waits for the prefix, and starts Wine's services outside ctest (a test
+                                            # that started them would have its output held open by them)
 t_wine=$(now)
 
 # The Unix locales the tests run Wine under, compiled into the build tree (LOCPATH), so that the
