@@ -18,6 +18,19 @@ foreach(lib IN LISTS EKX_INSTALLED_LIBRARIES)
     INSTALL_RPATH "$ORIGIN")
 endforeach()
 
+if(WIN32)
+  # The module-definition files, from which an MSVC host makes its import libraries.
+  foreach(lib IN LISTS EKX_INSTALLED_LIBRARIES)
+    ekx_windows_def_file(${lib})
+    if(MINGW)
+      install(FILES $<TARGET_FILE_DIR:${lib}>/${lib}.def DESTINATION ${EKX_INSTALL_LIBDIR})
+    endif()
+  endforeach()
+  set(EKX_PC_RPATH "")
+else()
+  set(EKX_PC_RPATH "-Wl,-rpath,\${libdir} ")
+endif()
+
 install(TARGETS ${EKX_INSTALLED_LIBRARIES} EXPORT ekx_file_vor4Targets
   LIBRARY DESTINATION ${EKX_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${EKX_INSTALL_LIBDIR}

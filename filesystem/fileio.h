@@ -22,8 +22,13 @@ enum class lock_mode_t : int { none = 0, read = 1, write = 2 };
 
 class fileio_win {
 public:
-    using handle_t = int;  // the operating system's handle (a file descriptor on POSIX)
+#ifdef _WIN32
+    using handle_t = void*;  // the system's HANDLE
+    static inline const handle_t invalid_handle = reinterpret_cast<handle_t>(intptr_t(-1));  // INVALID_HANDLE_VALUE
+#else
+    using handle_t = int;  // a file descriptor
     static constexpr handle_t invalid_handle = -1;
+#endif
     static constexpr uint64_t transfer_piece = uint64_t(1) << 30;  // 1 GiB
     static constexpr uint64_t failed = ~uint64_t(0);               // all-ones: the OS reported a failure
 

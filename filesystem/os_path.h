@@ -8,11 +8,18 @@
 
 namespace ek::filesystem {
 
-// The path in the operating system's own form: UTF-8 with every '\' turned into '/'.
-// A path holding a NUL character names nothing and gives the empty string.
-std::string os_path(const std::wstring& path);
+// A path in the form the operating system's calls take: UTF-16 on Windows, UTF-8 elsewhere.
+#ifdef _WIN32
+using os_string = std::wstring;
+#else
+using os_string = std::string;
+#endif
+
+// The path in the operating system's own form, with every separator the native one ('\' on
+// Windows, '/' elsewhere). A path holding a NUL character names nothing and gives the empty string.
+os_string os_path(const std::wstring& path);
 
 // A name the operating system reported (a directory entry, a folder) as a wide string.
-std::wstring from_os_path(const std::string& path);
+std::wstring from_os_path(const os_string& path);
 
 }  // namespace ek::filesystem

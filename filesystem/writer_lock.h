@@ -55,19 +55,29 @@ std::wstring save_temp_path(const std::wstring& path);
 // holds open for writing.
 void remove_stale_save_temps(const std::wstring& path);
 
-// --- the platform's part (writer_lock_posix.cpp) ----------------------------------------------
+// --- the platform's part (writer_lock_posix.cpp, writer_lock_windows.cpp) --------------------
 namespace detail {
 
 using claim_handle = intptr_t;
 inline constexpr claim_handle no_claim = -1;
 
-// Opens and locks the existing file at `path` for a writer; no_claim when another process's
-// writer holds it (after the retries) or it is write-protected, missing or not a regular file.
+// Opens the existing file at `path` for a writer, so that readers may still open it and writers
+// of other processes may not; no_claim when another process's writer holds it (after the
+// retries) or it is write-protected, missing or not a regular file.
 claim_handle os_claim(const std::wstring& path);
-// Locks the new file `replacement`, gives it the access rights of the file at `path` and renames
-// it over that; no_claim (with the replacement removed) when any step fails.
-claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wstring& path);
+// Claims the new file `replacement`, gives it the access rights of the file at `path` and renames
+// it over that. `held` is this process's claim on `path` (or no_claim). On success returns the
+// claim on the file now at `path` and has released `held`. On failure returns no_claim with the
+// replacement removed, and `held` is a claim on `path` again when it can be (a platform may have
+// to let it go for a moment), else no_claim.
+claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wstring& path, claim_handle& held);
 void os_release(claim_handle handle);
+
+// This process's number, which keeps the temporary names of concurrent savers apart.
+unsigned os_process_id();
+// Removes the file at `path` when nobody is writing it (a temp that a save in progress holds is
+// kept).
+void os_remove_abandoned(const std::wstring& path);
 
 }  // namespace detail
 }  // namespace ek::filesystem

@@ -3,7 +3,6 @@
 // path functions' check for files held by others do.
 #include "filesystem/writer_lock.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -54,18 +53,6 @@ std::string final_target(const std::string& os) {
     return ::realpath(os.c_str(), resolved) ? std::string(resolved) : os;
 }
 
-// The name of a save temp with its leading dots dropped begins with the document's file name and
-// a dot, and ends in ".tmp" (the XML service's own temp of such a file has one dot more in front).
-bool is_save_temp_of(const std::string& entry, const std::string& file) {
-    if (entry.size() < 2 || entry[0] != '.') return false;
-    const size_t start = entry.find_first_not_of('.');
-    if (start == std::string::npos) return false;
-    const std::string_view rest(entry.c_str() + start, entry.size() - start);
-    const std::string_view tail(".tmp");
-    return rest.size() > file.size() + 1 + tail.size() && rest.compare(0, file.size(), file) == 0 &&
-           rest[file.size()] == '.' && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 }  // namespace
 
 namespace detail {
@@ -101,7 +88,9 @@ claim_handle os_claim(const std::wstring& path) {
     return no_claim;
 }
 
-claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wstring& path) {
+// The lock is taken on the new file before the rename, so the claim never leaves the path free:
+// the old file, still locked, is unlinked by the rename, and its lock goes with `held`.
+claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wstring& path, claim_handle& held) {
     const std::string temp = os_path(replacement);
     const std::string target = final_target(os_path(path));
     auto fail = [&] {
@@ -128,6 +117,8 @@ claim_handle os_claim_and_rename(const std::wstring& replacement, const std::wst
         ::close(fd);
         return fail();
     }
+    os_release(held);
+    held = no_claim;
     return fd;
 }
 
@@ -135,34 +126,20 @@ void os_release(claim_handle handle) {
     if (handle != no_claim) ::close(static_cast<int>(handle));
 }
 
+unsigned os_process_id() { return static_cast<unsigned>(::getpid()); }
+
+void os_remove_abandoned(const std::wstring& path) {
+    const std::string entry = os_path(path);
+    if (entry.empty()) return;
+    const int fd = ::open(entry.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return;
+    struct stat st;
+    // A temp that a save in progress holds is locked; only an abandoned one is removed.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && lock_whole(fd) == lock_result::locked)
+        ::unlink(entry.c_str());
+    ::close(fd);
+}
+
 }  // namespace detail
-
-std::wstring save_temp_path(const std::wstring& path) {
-    static std::atomic<unsigned> counter{0};
-    char unique[48];
-    std::snprintf(unique, sizeof unique, ".%x-%x.tmp", static_cast<unsigned>(::getpid()), counter.fetch_add(1));
-    return directory(path) + L"." + filename(path) + from_os_path(unique);
-}
-
-void remove_stale_save_temps(const std::wstring& path) {
-    const std::string file = os_path(filename(path));
-    std::string folder = os_path(directory(path));
-    if (file.empty()) return;
-    if (folder.empty()) folder = "./";
-    DIR* d = ::opendir(folder.c_str());
-    if (!d) return;
-    while (const dirent* e = ::readdir(d)) {
-        if (!is_save_temp_of(e->d_name, file)) continue;
-        const std::string entry = folder + e->d_name;
-        const int fd = ::open(entry.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-        if (fd < 0) continue;
-        struct stat st;
-        // A temp that a save in progress holds is locked; only an abandoned one is removed.
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && lock_whole(fd) == lock_result::locked)
-            ::unlink(entry.c_str());
-        ::close(fd);
-    }
-    ::closedir(d);
-}
 
 }  // namespace ek::filesystem

@@ -39,7 +39,8 @@ typedef struct Tek_folder_watcher Tek_folder_watcher;
 EKX_PATH_API Tek_folder_watcher* ek_folder_watcher_create_w(const wchar_t* folder);
 
 /* Adds a file name mask: '*' stands for any run of characters, '?' for one character, anything
- * else for itself; letter case counts as the file system counts it (on Linux it does). A watcher
+ * else for itself; letter case counts as the file system counts it (on Linux it does, on
+ * Windows it does not). A watcher
  * without masks reports every file of its folder. False for a null watcher or mask. */
 EKX_PATH_API bool ek_folder_watcher_add_mask_w(Tek_folder_watcher* watcher, const wchar_t* mask);
 
@@ -50,7 +51,9 @@ EKX_PATH_API Tek_event_channel* ek_folder_watcher_get_event_channel(Tek_folder_w
 
 /* The process's one waitable handle for all watchers, made on first use and kept until the
  * process ends. On Linux a file descriptor that poll() or select() report readable while changes
- * wait for ek_folder_watcher_dispatch; do not read or close it. -1 when the system gives none. */
+ * wait for ek_folder_watcher_dispatch; do not read or close it. On Windows an event HANDLE that is
+ * signaled while changes wait (WaitForSingleObject, MsgWaitForMultipleObjects); do not reset or
+ * close it. -1 when the system gives none. */
 EKX_PATH_API intptr_t ek_folder_watcher_get_wait_handle(void);
 
 /* Delivers what changed since the last dispatch, on the calling thread, without blocking when

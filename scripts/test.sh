@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite twice: a normal optimised build, then an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# Builds and runs the whole test suite three times: a normal optimised build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -16,3 +16,6 @@ cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
 bash scripts/fuzz.sh
+
+# The Windows DLLs and every test, cross-built with mingw-w64 and run under Wine.
+bash scripts/windows.sh build/windows

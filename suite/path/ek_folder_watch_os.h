@@ -1,6 +1,7 @@
 // What the folder watchers need of the operating system: one waitable queue of changes for the
 // whole process, with folders added to and removed from it. One implementation per platform
-// (ek_folder_watch_posix.cpp: inotify); the watchers themselves are platform-neutral.
+// (ek_folder_watch_posix.cpp: inotify, ek_folder_watch_windows.cpp: ReadDirectoryChangesW); the
+// watchers themselves are platform-neutral.
 #pragma once
 
 #include <cstdint>

@@ -1,13 +1,13 @@
 // Folder watchers: masks, channels and the dispatch that turns the system's changes into one
 // announcement per watcher and burst. The system side is in ek_folder_watch_<platform>.cpp.
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "ek_folder_watch_os.h"
+#include "ek_text.h"
 #include "ekx_path.h"
 
 struct Tek_folder_watcher {
@@ -35,9 +35,7 @@ Registry& registry() {
     return *r;
 }
 
-wchar_t fold(wchar_t c, bool case_sensitive) {
-    return case_sensitive ? c : static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-}
+wchar_t fold(wchar_t c, bool case_sensitive) { return case_sensitive ? c : ek::text::to_lower(c); }
 
 // '*' any run, '?' one character; greedy with one point of return, which suffices for masks of
 // this form.
@@ -149,7 +147,8 @@ int ek_folder_watcher_dispatch(unsigned int settle_ms) {
         if (os::wait(0)) {
             collect(touched);
             const int settle = static_cast<int>(std::min(settle_ms, 60'000u));
-            for (int round = 0; !touched.empty() && round < k_max_settle_rounds && os::wait(settle); ++round)
+            // Also after changes that touched no watcher yet: a burst's own file may come next.
+            for (int round = 0; round < k_max_settle_rounds && os::wait(settle); ++round)
                 collect(touched);
         }
         // Each announcement may destroy or create watchers: look each one up again.

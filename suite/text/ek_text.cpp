@@ -1,6 +1,6 @@
-// The portable part of the codec: Windows-1251 by table, UTF-8, wide code points and the
-// case-insensitive comparison. The host's narrow encoding and case folding are per platform
-// (ek_text_posix.cpp).
+// The portable part of the codec: Windows-1251 by table, UTF-8 and wide code points. The host's
+// narrow encoding, case folding and the case-insensitive order are per platform
+// (ek_text_posix.cpp, ek_text_windows.cpp).
 #include "ek_text.h"
 
 #include <array>
@@ -138,6 +138,47 @@ std::string wide_to_cp1251(std::wstring_view wide) {
 }
 
 
+bool utf8_from_wide(std::wstring_view wide, std::string& out) {
+    // UTF-32 code units past U+10FFFF and surrogates, or UTF-16 surrogates without their other
+    // half: no UTF-8 form.
+    const auto valid = [&](size_t i) {
+        const auto c = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(wide[i]));
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            if constexpr (sizeof(wchar_t) == 2) {
+                if (c <= 0xDBFF) return i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF;
+                return i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] <= 0xDBFF;
+            }
+            return false;
+        }
+        return c <= 0x10FFFF;
+    };
+    bool exact = true;
+    for (size_t i = 0; i < wide.size() && exact; ++i) exact = valid(i);
+    if (exact) {
+        out = to_utf8(wide);
+        return true;
+    }
+    // Code units UTF-8 cannot carry become '?', as characters missing from a code page do.
+    out.clear();
+    for (size_t i = 0; i < wide.size(); ++i) {
+        if (!valid(i)) {
+            out += '?';
+        } else if (sizeof(wchar_t) == 2 && wide[i] >= 0xD800 && wide[i] <= 0xDBFF) {
+            out += to_utf8(wide.substr(i, 2));
+            ++i;
+        } else {
+            out += to_utf8(wide.substr(i, 1));
+        }
+    }
+    return false;
+}
+
+std::string to_narrow(std::wstring_view wide) {
+    std::string out;
+    to_narrow_exact(wide, out);
+    return out;
+}
+
 std::string to_utf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
@@ -206,18 +247,6 @@ std::wstring from_utf8(std::string_view s) {
         i += len;
     }
     return out;
-}
-
-int compare_nocase(std::wstring_view a, std::wstring_view b) {
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (a[i] == b[i]) continue;
-        const auto la = static_cast<uint32_t>(to_lower(a[i]));
-        const auto lb = static_cast<uint32_t>(to_lower(b[i]));
-        if (la != lb) return la < lb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
 }
 
 int compare_nocase(std::string_view a, std::string_view b) {

@@ -44,6 +44,10 @@ bool cp1251_from_wide(std::wstring_view wide, std::string& out);
 std::string to_utf8(std::wstring_view wide);
 std::wstring from_utf8(std::string_view utf8);
 
+// Like to_utf8, but false when some code unit has no UTF-8 form (a surrogate without its other
+// half, a UTF-32 value past U+10FFFF); '?' stands for each such unit instead of U+FFFD.
+bool utf8_from_wide(std::wstring_view wide, std::string& out);
+
 // Decodes the UTF-8 sequence at s (avail bytes readable): its length, with the code point in
 // cp, or 0 when it is malformed (overlong, surrogate, past U+10FFFF, cut short).
 size_t decode_utf8(const unsigned char* s, size_t avail, char32_t& cp);

@@ -1,6 +1,7 @@
 // The host's narrow encoding and case folding where the system has no ANSI code page: UTF-8, as
 // Linux hosts pass text, unless EKX_NARROW_ENCODING=windows-1251 asks for the code page of hosts
-// ported from Windows; towlower_l in the C.UTF-8 locale for case folding.
+// ported from Windows; towlower_l in the C.UTF-8 locale for case folding, and the
+// case-insensitive order is that of the lower-cased code units.
 #include <locale.h>
 #include <stdlib.h>
 
@@ -19,11 +20,6 @@ bool is_cp1251_name(const char* name) {
         if (!*a && !*b) return true;
     }
     return false;
-}
-
-bool valid_code_point(wchar_t w) {
-    const auto c = static_cast<char32_t>(w);
-    return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
 }
 
 locale_t utf8_locale() {
@@ -45,29 +41,25 @@ bool narrow_is_utf8() {
 std::wstring to_wide(std::string_view narrow) { return narrow_is_utf8() ? from_utf8(narrow) : cp1251_to_wide(narrow); }
 
 bool to_narrow_exact(std::wstring_view wide, std::string& out) {
-    if (!narrow_is_utf8()) return cp1251_from_wide(wide, out);
-    bool exact = true;
-    for (const wchar_t w : wide) exact = exact && valid_code_point(w);
-    if (exact) {
-        out = to_utf8(wide);
-        return true;
-    }
-    // Code points UTF-8 cannot carry become '?', as characters missing from a code page do.
-    out.clear();
-    for (const wchar_t w : wide) out += valid_code_point(w) ? to_utf8(std::wstring_view(&w, 1)) : std::string("?");
-    return false;
-}
-
-std::string to_narrow(std::wstring_view wide) {
-    std::string out;
-    to_narrow_exact(wide, out);
-    return out;
+    return narrow_is_utf8() ? utf8_from_wide(wide, out) : cp1251_from_wide(wide, out);
 }
 
 wchar_t to_lower(wchar_t c) {
     const locale_t loc = utf8_locale();
     if (loc == static_cast<locale_t>(nullptr)) return (c >= L'A' && c <= L'Z') ? c + 32 : c;
     return static_cast<wchar_t>(towlower_l(static_cast<wint_t>(c), loc));
+}
+
+int compare_nocase(std::wstring_view a, std::wstring_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        const auto la = static_cast<uint32_t>(to_lower(a[i]));
+        const auto lb = static_cast<uint32_t>(to_lower(b[i]));
+        if (la != lb) return la < lb ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 }  // namespace ek::text

@@ -1,23 +1,58 @@
-# The shared library's dynamic symbol table holds exactly the functions its public header
-# declares: nothing of the classes behind them, nothing of the standard library.
-# Run as: cmake -DLIBRARY=<.so> -DHEADER=<ekx_file_vor4.h> -P check_exports.cmake
-find_program(NM nm REQUIRED)
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+# A shared library exports exactly the functions its public header declares: nothing of the
+# classes behind them, nothing of the standard library. On Linux the dynamic symbol table of the
+# .so is read with nm, on Windows the export table of the DLL with objdump.
+# Run as: cmake -DLIBRARY=<.so or .dll> -DHEADER=<header> [-DMACRO=EKX_VOR4_API] [-DMINIMUM=150]
+#               [-DTOOL=<nm or objdump>] -P check_exports.cmake
+if(NOT MACRO)
+  set(MACRO EKX_VOR4_API)
 endif()
-string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+if(NOT DEFINED MINIMUM)
+  set(MINIMUM 150)
+endif()
+
 set(exported "")
-foreach(line IN LISTS lines)
-  # "<address> <type> <name>": the name is the last field.
-  string(REGEX REPLACE "^.* ([^ ]+)$" "\\1" name "${line}")
-  list(APPEND exported ${name})
-endforeach()
+if(LIBRARY MATCHES "\\.dll$")
+  if(NOT TOOL)
+    find_program(TOOL NAMES x86_64-w64-mingw32-objdump objdump REQUIRED)
+  endif()
+  execute_process(COMMAND ${TOOL} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${TOOL} failed on ${LIBRARY}")
+  endif()
+  # The names follow the "[Ordinal/Name Pointer] Table" heading, one "[ <n>] <name>" a line, up
+  # to the first blank line.
+  string(FIND "${listing}" "[Ordinal/Name Pointer] Table" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${LIBRARY} has no export names")
+  endif()
+  string(SUBSTRING "${listing}" ${at} -1 table)
+  string(FIND "${table}" "\n\n" end)
+  string(SUBSTRING "${table}" 0 ${end} table)
+  string(REGEX MATCHALL "\\[ *[0-9]+\\] [^\n]+" lines "${table}")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^\\[ *[0-9]+\\] " "" name "${line}")
+    list(APPEND exported ${name})
+  endforeach()
+else()
+  if(NOT TOOL)
+    find_program(TOOL nm REQUIRED)
+  endif()
+  execute_process(COMMAND ${TOOL} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+  endif()
+  string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+  foreach(line IN LISTS lines)
+    # "<address> <type> <name>": the name is the last field.
+    string(REGEX REPLACE "^.* ([^ ]+)$" "\\1" name "${line}")
+    list(APPEND exported ${name})
+  endforeach()
+endif()
 list(SORT exported)
 
 file(READ ${HEADER} header)
 # A declaration starts its line with the export macro; the name is what stands before the first "(".
-string(REGEX MATCHALL "\nEKX_VOR4_API [^(;]*[ *][a-z_0-9]+\\(" declarations "${header}")
+string(REGEX MATCHALL "\n${MACRO} [^(;]*[ *][a-z_0-9]+\\(" declarations "${header}")
 set(declared "")
 foreach(declaration IN LISTS declarations)
   string(REGEX REPLACE ".*[ *]([a-z_0-9]+)\\($" "\\1" name "${declaration}")
@@ -27,7 +62,7 @@ list(REMOVE_DUPLICATES declared)
 list(SORT declared)
 
 list(LENGTH declared declaredCount)
-if(declaredCount LESS 150)
+if(declaredCount LESS MINIMUM)
   message(FATAL_ERROR "only ${declaredCount} declarations found in ${HEADER}: the header parse is broken")
 endif()
 set(extra ${exported})

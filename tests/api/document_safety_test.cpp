@@ -28,11 +28,6 @@ TekVor4* make_document(const fs::path& path, unsigned nx = 8, unsigned ny = 4) {
     return doc;
 }
 
-bool wait_for(const fs::path& marker) {
-    for (int i = 0; i < 5000 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return fs::exists(marker);
-}
-
 struct DocumentSafety : ::testing::Test {
     ek::test::TempDir dir;
     const fs::path doc = dir.path() / "doc.xml", data = dir.path() / "doc.A.property";
@@ -99,7 +94,7 @@ TEST_F(DocumentSafety, WriteProtectedFilesAreNeitherReplacedNorRemoved) {
 int hold_writer(const std::vector<std::wstring>& args) {
     TekVor4* h = ek_vor4_file_open_w(args[0].c_str(), false);
     if (!h) return 3;
-    write_file(fs::path(args[1]), "ready"), wait_for(fs::path(args[2]));
+    write_file(fs::path(args[1]), "ready"), ek::test::wait_for_marker(fs::path(args[2]));
     ek_vor4_prop_add_w(h, L"FromChild", 0, dtByte, false);
     return ek_vor4_file_close(h), 0;
 }
@@ -108,7 +103,7 @@ TEST_F(DocumentSafety, OneWriterAcrossProcessesReadersStillOpen) {
     ek_vor4_file_close(make_document(doc));
     const fs::path ready = dir.path() / "ready", done = dir.path() / "done";
     ek::test::Child child(&hold_writer, {wdoc, ready.wstring(), done.wstring()});
-    ASSERT_TRUE(wait_for(ready));
+    ASSERT_TRUE(ek::test::wait_for_marker(ready));
     EXPECT_EQ(ek_vor4_file_open_w(wdoc.c_str(), false), nullptr) << "a second writer is refused";
     EXPECT_FALSE(ek_vor4_delete_files(wdoc.c_str()));
     TekVor4* reader = ek_vor4_file_open_w(wdoc.c_str(), true);
@@ -138,10 +133,10 @@ TEST_F(DocumentSafety, SavesRemoveOnlyTheirOwnAbandonedTemps) {
 
 // A disk that fills up after `room` more bytes.
 long long g_room = 0;
-ssize_t filling_write(int fd, const void* data, size_t n, off_t offset) {
+int64_t filling_write(ek::detail::os_handle fd, const void* data, size_t n, uint64_t offset) {
     if (g_room <= 0) return errno = ENOSPC, -1;
     const size_t piece = n < size_t(g_room) ? n : size_t(g_room);
-    return g_room -= static_cast<long long>(piece), ::pwrite(fd, data, piece, offset);
+    return g_room -= static_cast<long long>(piece), ek::detail::system_write(fd, data, piece, offset);
 }
 
 TEST_F(DocumentSafety, AFailedCreationLeavesNoPartialDataFile) {
@@ -159,6 +154,7 @@ TEST_F(DocumentSafety, AFailedCreationLeavesNoPartialDataFile) {
 // The edit script a child runs until it is killed: adds with overwrite, writes, deletes.
 int edit_forever(const std::vector<std::wstring>& args) {
     std::mt19937 rng(static_cast<unsigned>(std::stoul(args[1])));
+    ek::test::make_marker(args[2]);  // the kill's moment is counted from here, however slow the start
     std::vector<float> values(64 * 64);
     for (int round = 0;; ++round) {
         TekVor4* h = ek_vor4_file_open_w(args[0].c_str(), false);
@@ -180,8 +176,9 @@ TEST_F(DocumentSafety, KilledAtAnyInstantTheDocumentStaysWhole) {
     std::mt19937 rng(20261205);
     int checked = 0;
     for (int kill = 0; kill < 200; ++kill) {
-        ek::test::Child child(&edit_forever, {wdoc, std::to_wstring(rng())});
-        ASSERT_TRUE(child.started());
+        const fs::path started = dir.path() / ("started" + std::to_string(kill));
+        ek::test::Child child(&edit_forever, {wdoc, std::to_wstring(rng()), started.wstring()});
+        ASSERT_TRUE(child.started() && ek::test::wait_for_marker(started));
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 12000)), child.kill();
         SCOPED_TRACE("after kill " + std::to_string(kill));
         if (!fs::exists(doc)) continue;  // killed before the first save
@@ -199,6 +196,7 @@ TEST_F(DocumentSafety, KilledAtAnyInstantTheDocumentStaysWhole) {
         for (int k = 0; kill % 20 == 0 && k < 5; ++k)
             EXPECT_NE(ek_vor4_prop_add_w(h, (L"P" + std::to_wstring(k)).c_str(), 0, dtByte, true), nullptr) << k;
         ek_vor4_file_close(h);
+        fs::remove(started);
         for (const auto& e : fs::directory_iterator(dir.path()))
             EXPECT_NE(e.path().extension(), ".tmp") << "a save clears what crashed saves left: " << e.path();
         ++checked;

@@ -1,46 +1,42 @@
 // Paths, names and captions beyond any one code page reach the disk and come back; narrow text is the
-// host's encoding (UTF-8, or Windows-1251 when EKX_NARROW_ENCODING says so: this runs both ways).
-#include <cstdlib>
+// host's encoding (UTF-8, Windows-1251 or Windows-1252: this runs under each the platform offers).
 #include <set>
 
 #include "api/api_test_support.h"
 #include "ek_text.h"
+#include "support/host_platform.h"
 
 namespace fs = std::filesystem;
+using Narrow = ek::test::PerCodePage<std::string>;
 
 namespace {
 
-const char* const k_encoding = std::getenv("EKX_NARROW_ENCODING");
-const bool cp1251 = k_encoding && std::string(k_encoding) == "windows-1251";
-
 struct Text {
     const wchar_t* wide;
-    const char* utf8;
-    const char* cp1251;  // '?' where the code page lacks a character
+    Narrow narrow;  // '?' where the code page lacks a character
 };
 const Text k_texts[] = {
-    {L"\u6570\u636e", "\xE6\x95\xB0\xE6\x8D\xAE", "??"},  // 数据
-    {L"caf\u00e9", "caf\xC3\xA9", "caf?"},                 // café
-    {L"\u0413\u043b\u0443\u0431\u0438\u043d\u0430", "\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0",
-     "\xC3\xEB\xF3\xE1\xE8\xED\xE0"},                      // Глубина
-    {L"x\U0001F600", "x\xF0\x9F\x98\x80", "x?"},           // beyond 16 bits
-    {L"plain", "plain", "plain"},
+    {L"\u6570\u636e", {"\xE6\x95\xB0\xE6\x8D\xAE", "??", "??"}},  // 数据
+    {L"caf\u00e9", {"caf\xC3\xA9", "caf?", "caf\xE9"}},           // café
+    {L"\u0413\u043b\u0443\u0431\u0438\u043d\u0430",
+     {"\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0", "\xC3\xEB\xF3\xE1\xE8\xED\xE0", "???????"}},  // Глубина
+    {L"x\U0001F600", {"x\xF0\x9F\x98\x80", "x?", "x?"}},  // beyond 16 bits
+    {L"plain", {"plain", "plain", "plain"}},
 };
 
 class Unicode : public ::testing::TestWithParam<Text> {
 protected:
-    // A wide name as the file system holds it (UTF-8), without the C library's locale.
-    fs::path on_disk(const std::wstring& name) const { return dir.path() / ek::text::to_utf8(name); }
+    fs::path on_disk(const std::wstring& name) const { return dir.path() / ek::test::wide_path(name); }
     ek::test::TempDir dir;
     const std::wstring stem = GetParam().wide;
-    const std::string narrow = cp1251 ? GetParam().cp1251 : GetParam().utf8;  // this run's encoding
+    const std::string narrow = GetParam().narrow.here();  // this run's encoding
     const bool narrowOk = narrow.find('?') == std::string::npos;
 };
 
 // Created through wide text; the second name and the reopening go through narrow text when this
 // run's encoding holds the text.
 TEST_P(Unicode, TextsReachTheDiskAndComeBack) {
-    const std::wstring path = ek::text::from_utf8(on_disk(stem + L".xml").string());
+    const std::wstring path = ek::test::wide_text(on_disk(stem + L".xml"));
     TekVor4* h = ek_vor4_file_create_w(path.c_str());
     const unsigned dims[3] = {3, 1, 1};
     ek_vor4_set_grid_type(h, 1), ek_vor4_set_dimensions(h, dims);
@@ -77,11 +73,18 @@ INSTANTIATE_TEST_SUITE_P(Texts, Unicode, ::testing::ValuesIn(k_texts),
                          [](const ::testing::TestParamInfo<Text>& i) { return "text" + std::to_string(i.index); });
 void PrintTo(const Text& t, std::ostream* os) { *os << ek::text::to_utf8(t.wide); }
 
+// The codec follows the code page the host's platform sets: each byte below decodes as that page
+// says (bytes without a character: U+FFFD in UTF-8, the byte's own code point in Windows-1251).
 TEST(NarrowEncoding, FollowsTheEnvironment) {
-    EXPECT_EQ(ek::text::narrow_is_utf8(), !cp1251);
-    EXPECT_EQ(ek::text::to_wide("\xD0\x93"), cp1251 ? std::wstring(L"\u0420\u201C") : std::wstring(L"\u0413"));
-    EXPECT_EQ(ek::text::to_narrow(L"\u6570?"), cp1251 ? std::string("??") : std::string("\xE6\x95\xB0?"));
-    EXPECT_EQ(ek::text::to_wide("\xFF"), cp1251 ? std::wstring(L"\u044F") : std::wstring(L"\uFFFD"));
+    using Wide = ek::test::PerCodePage<std::wstring>;
+    EXPECT_EQ(ek::text::narrow_is_utf8(), ek::test::narrow_code_page() == 65001);
+    const struct { std::string narrow; Wide wide; } rows[] = {
+        {"\xD0\x93", {L"\u0413", L"\u0420\u201C", L"\u00D0\u201C"}},
+        {"\xFF", {L"\uFFFD", L"\u044F", L"\u00FF"}},
+        {"\x98", {L"\uFFFD", L"\u0098", L"\u02DC"}},
+    };
+    for (const auto& r : rows) EXPECT_EQ(ek::text::to_wide(r.narrow), r.wide.here()) << testing::PrintToString(r.narrow);
+    EXPECT_EQ(ek::text::to_narrow(L"\u6570?\u00E9"), (Narrow{"\xE6\x95\xB0?\xC3\xA9", "???", "??\xE9"}.here()));
 }
 
 }  // namespace

@@ -2,10 +2,6 @@
 // processes, and the 1 GiB pieces of large transfers.
 #include <gtest/gtest.h>
 
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <optional>
@@ -13,6 +9,8 @@
 
 #include "filesystem/fileio.h"
 #include "filesystem/fileio_os.h"
+#include "support/child_process.h"
+#include "support/host_platform.h"
 #include "support/suite_files.h"
 #include "support/temp_dir.h"
 
@@ -72,22 +70,14 @@ TEST(FileIo, TransfersPositionsAndSize) {
     EXPECT_EQ(read_text(dir.narrow("f")), std::string("hello world\0", 12));
 }
 
-// A process that opens `path` with `mode`, reports the outcome, and holds the file until destroyed.
-struct Child {
-    int up[2] = {-1, -1}, down[2] = {-1, -1};
-    pid_t pid = ::pipe(up) == 0 && ::pipe(down) == 0 ? ::fork() : -1;
-    bool opened = false;
-    Child(const W& path, const wchar_t* mode) {
-        ek::fileio f;
-        char ok = pid == 0 && f.open(path, mode) ? '1' : '0';
-        if (pid == 0) ::_exit(::write(up[1], &ok, 1) == 1 && ::read(down[0], &ok, 1) >= 0 ? 0 : 1);
-        opened = pid > 0 && ::read(up[0], &ok, 1) == 1 && ok == '1';
-    }
-    ~Child() {
-        if (pid > 0 && ::write(down[1], "x", 1) == 1) ::waitpid(pid, nullptr, 0);
-        for (int fd : {up[0], up[1], down[0], down[1]}) ::close(fd);
-    }
-};
+// A child task: opens args[0] with mode args[1], says so by the marker args[2], and holds the file
+// until the marker args[3] appears.
+int hold_open(const std::vector<W>& args) {
+    ek::fileio f;
+    if (!f.open(args[0], args[1].c_str())) return 1;
+    make_marker(args[2]);
+    return wait_for_marker(args[3]) ? 0 : 2;
+}
 
 // Readers share a file; a writer excludes everyone; a refused "wb" truncates nothing. So between two
 // handles of this process, and with the holder in another process.
@@ -101,9 +91,12 @@ TEST(FileIoShare, ReadersShareAWriterExcludesEveryone) {
             write_text(dir.narrow("f"), "precious");
             ek::fileio holder, f;
             std::optional<Child> child;
-            ASSERT_TRUE(in_child ? child.emplace(dir.file("f"), r.held).opened : holder.open(dir.file("f"), r.held));
+            if (in_child) child.emplace(&hold_open, std::vector<W>{dir.file("f"), r.held, dir.file("held"), dir.file("done")});
+            ASSERT_TRUE(in_child ? wait_for_marker(dir.path() / "held") : holder.open(dir.file("f"), r.held));
             EXPECT_EQ(f.open(dir.file("f"), r.mode), r.opens);
             EXPECT_EQ(read_text(dir.narrow("f")), "precious");
+            if (child) make_marker(dir.path() / "done");
+            EXPECT_EQ(child ? child->wait() : 0, 0);
         }
     }
 }
@@ -137,25 +130,25 @@ TEST(FileIoShare, RetriesAndRelease) {
 // The system's transfer calls replaced, so that no gigabytes move: each call is recorded and answered
 // with the row's next answer (a count, or -1 for a failure with the row's errno), else in full.
 struct FakeOs {
-    static inline std::vector<std::tuple<const char*, size_t, off_t>> calls;
-    static inline std::vector<ssize_t> answers;
+    static inline std::vector<std::tuple<const char*, size_t, uint64_t>> calls;
+    static inline std::vector<int64_t> answers;
     static inline int err = EIO;
-    static ssize_t write(int, const void* data, size_t n, off_t offset) {
+    static int64_t write(ek::detail::os_handle, const void* data, size_t n, uint64_t offset) {
         calls.emplace_back(static_cast<const char*>(data), n, offset);
-        const ssize_t a = calls.size() <= answers.size() ? answers[calls.size() - 1] : ssize_t(n);
+        const int64_t a = calls.size() <= answers.size() ? answers[calls.size() - 1] : int64_t(n);
         return a < 0 ? (errno = err, a) : a;
     }
-    static ssize_t read(int fd, void* d, size_t n, off_t o) { return write(fd, d, n, o); }
+    static int64_t read(ek::detail::os_handle h, void* d, size_t n, uint64_t o) { return write(h, d, n, o); }
 };
 
 TEST(FileIoTransfer, PiecesOfAtMostOneGiB) {
-    const struct { const char* name; bool write; uint64_t start, n; std::vector<ssize_t> answers; uint64_t result;
+    const struct { const char* name; bool write; uint64_t start, n; std::vector<int64_t> answers; uint64_t result;
                    std::vector<size_t> pieces; uint64_t tell; } rows[] = {
         {"1 GiB is one call", true, 0, kGiB, {}, kGiB, {kGiB}, kGiB},
         {"3 GiB are three pieces", true, 7, 3 * kGiB, {}, 3 * kGiB, {kGiB, kGiB, kGiB}, 7 + 3 * kGiB},
         {"a rest follows the whole pieces", false, 5, 2 * kGiB + 10, {}, 2 * kGiB + 10, {kGiB, kGiB, 10}, 2 * kGiB + 15},
-        {"a short piece ends the request", true, 0, 3 * kGiB, {ssize_t(kGiB), 1000}, kGiB + 1000, {kGiB, kGiB}, kGiB + 1000},
-        {"a failed piece fails the request", false, 0, 3 * kGiB, {ssize_t(kGiB), -1}, kFailed, {kGiB, kGiB}, kGiB},
+        {"a short piece ends the request", true, 0, 3 * kGiB, {int64_t(kGiB), 1000}, kGiB + 1000, {kGiB, kGiB}, kGiB + 1000},
+        {"a failed piece fails the request", false, 0, 3 * kGiB, {int64_t(kGiB), -1}, kFailed, {kGiB, kGiB}, kGiB},
         {"a failed small write", true, 0, 10, {-1}, kFailed, {10}, 0},
         {"past the offset range", true, uint64_t(INT64_MAX) - 4, 10, {}, kFailed, {}, uint64_t(INT64_MAX) - 4},
         {"interrupted calls are repeated", false, 0, 64, {-1, -1, 64}, 64, {64, 64, 64}, 64},
@@ -164,8 +157,9 @@ TEST(FileIoTransfer, PiecesOfAtMostOneGiB) {
     ek::fileio file;
     ASSERT_TRUE(file.open(dir.file("f"), L"wb"));
     const size_t span = 4 * kGiB;  // reserved, never touched address space for any request
-    auto* buffer = static_cast<char*>(::mmap(nullptr, span, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
-    ASSERT_NE(buffer, MAP_FAILED);
+    ReservedSpace space(span);
+    char* const buffer = space.data();
+    ASSERT_NE(buffer, nullptr);
     ek::detail::fileio_os_read = &FakeOs::read, ek::detail::fileio_os_write = &FakeOs::write;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -176,11 +170,10 @@ TEST(FileIoTransfer, PiecesOfAtMostOneGiB) {
         ASSERT_EQ(FakeOs::calls.size(), r.pieces.size());
         const bool repeated = r.name[0] == 'i';  // a repeated call starts where the interrupted one did
         for (size_t k = 0, done = 0; k < r.pieces.size(); done += repeated ? 0 : r.pieces[k], ++k)
-            EXPECT_EQ(FakeOs::calls[k], std::tuple(buffer + done, r.pieces[k], off_t(r.start + done))) << k;
+            EXPECT_EQ(FakeOs::calls[k], std::tuple(buffer + done, r.pieces[k], r.start + done)) << k;
         EXPECT_TRUE(file.tell() == r.tell && file.error_flag == (r.result != r.n));
     }
-    ek::detail::fileio_os_read = &::pread, ek::detail::fileio_os_write = &::pwrite;
-    ::munmap(buffer, span);
+    ek::detail::fileio_os_read = &ek::detail::system_read, ek::detail::fileio_os_write = &ek::detail::system_write;
 }
 
 }  // namespace

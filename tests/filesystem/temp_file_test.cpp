@@ -7,6 +7,7 @@
 
 #include "filesystem/paths.h"
 #include "filesystem/temp_file.h"
+#include "support/host_platform.h"
 #include "support/temp_dir.h"
 
 namespace fs = ek::filesystem;
@@ -14,17 +15,18 @@ using W = std::wstring;
 
 namespace {
 
-void set_tmpdir(const char* value) { value ? ::setenv("TMPDIR", value, 1) : ::unsetenv("TMPDIR"); }
-
 TEST(TempFile, NamesAndObjects) {
     ek::test::TempDir dir;
-    const std::string saved = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-    for (auto [value, want] : {std::pair{"", L"/tmp/"}, {"/var/tmp", L"/var/tmp/"}, {"/x/", L"/x/"}, {nullptr, L"/tmp/"}}) {
-        set_tmpdir(value);
-        EXPECT_EQ(fs::temp_directory(), want) << (value ? value : "unset");
+    const W folder = dir.path().wstring(), sep(1, std::filesystem::path::preferred_separator);
+    ek::test::ScopedEnv tmp(ek::test::k_temp_variable, nullptr);
+    const W x = ek::test::system_path(L"/x/");
+    const struct { const wchar_t* value; W want; } places[] = {
+        {L"", ek::test::default_temp_folder()}, {folder.c_str(), folder + sep}, {x.c_str(), x}, {nullptr, ek::test::default_temp_folder()}};
+    for (const auto& p : places) {
+        tmp.set(p.value);
+        EXPECT_EQ(fs::temp_directory(), p.want) << testing::PrintToString(W(p.value ? p.value : L"unset"));
     }
-    const W folder = dir.path().wstring();
-    set_tmpdir(dir.narrow("").c_str());
+    tmp.set(folder + sep);
     // "<up to three characters of the prefix><hex digits>.tmp"; the prefix names a file, never a place.
     const struct { W dir, prefix, head; } rows[] = {
         {folder, L"undo", L"und"}, {folder + L"/", L"", L""}, {folder, L"a/b", L"a_b"}, {L"", L"pre", L"pre"}};
@@ -32,10 +34,11 @@ TEST(TempFile, NamesAndObjects) {
     for (const auto& r : rows)
         for (int k = 0; k < 50; ++k) {
             const W path = *names.insert(fs::temp_filename(r.dir, r.prefix)).first;
-            EXPECT_TRUE(std::regex_match(path, std::wregex(folder + L"/" + r.head + L"[0-9A-Fa-f]+\\.tmp")) && fs::is_file(path) &&
+            EXPECT_TRUE(path.rfind(folder + sep, 0) == 0 && fs::is_file(path) &&
+                        std::regex_match(path.substr(folder.size() + 1), std::wregex(r.head + L"[0-9A-Fa-f]+\\.tmp")) &&
                         fs::file_size(path) == 0) << testing::PrintToString(path);
         }
-    set_tmpdir(saved.empty() ? nullptr : saved.c_str());
+    tmp.set(nullptr);
     EXPECT_EQ(names.size(), 200u);  // all different
     EXPECT_EQ(fs::temp_filename(dir.file("missing"), L"x") + fs::temp_filename(folder + W(1, L'\0'), L"x"), L"");
     for (const W& name : names) std::filesystem::remove(std::filesystem::path(name));

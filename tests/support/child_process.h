@@ -1,15 +1,13 @@
 // Child processes for tests that need another process: the test runs a task in a child and
 // waits for it. A task is a plain function of text arguments, not a closure, so that a platform
-// without fork can start the test program again with the task's name and arguments instead.
+// without fork can start the test program again with the task and its arguments instead (the
+// test program's main, test_main.cpp, runs it there).
 #pragma once
 
-#include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace ek::test {
 
@@ -19,40 +17,22 @@ using ChildTask = int (*)(const std::vector<std::wstring>& args);
 // result as its exit code.
 class Child {
 public:
-    Child(ChildTask task, std::vector<std::wstring> args) {
-        pid_ = ::fork();
-        if (pid_ == 0) ::_exit(task(args) & 0xFF);  // no destructors, no test framework
-    }
+    Child(ChildTask task, std::vector<std::wstring> args);
     ~Child() { wait(); }
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
 
-    bool started() const { return pid_ > 0; }
+    bool started() const { return id_ != -1; }
 
     // Ends the child at once, as a crash or a power cut would, and waits for it.
-    void kill() {
-        if (pid_ > 0) ::kill(pid_, SIGKILL);
-        wait();
-    }
+    void kill();
 
     // Waits for the end: the task's result, or -1 when there was no child or it did not end
     // normally.
-    int wait() {
-        if (pid_ <= 0) return code_;
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0) {
-            if (errno != EINTR) {
-                status = -1;
-                break;
-            }
-        }
-        pid_ = -1;
-        code_ = status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return code_;
-    }
+    int wait();
 
 private:
-    pid_t pid_ = -1;
+    intptr_t id_ = -1;  // the process id, or the process handle where processes have handles
     int code_ = -1;
 };
 
@@ -61,5 +41,14 @@ inline int run_child(ChildTask task, std::vector<std::wstring> args = {}) {
     Child child(task, std::move(args));
     return child.wait();
 }
+
+// The handshake between a test and its child: one side makes a marker file, the other waits for
+// it (up to about five seconds; true when it appeared).
+void make_marker(const std::filesystem::path& marker);
+bool wait_for_marker(const std::filesystem::path& marker);
+
+// When the test program was started as a child, runs the task its arguments name and gives its
+// result; otherwise false. Called first thing by the test programs' main.
+bool run_child_task(int argc, char** argv, int& result);
 
 }  // namespace ek::test

@@ -2,7 +2,11 @@
 // folder listings, done with the standard library so that no expectation leans on the code under test.
 #pragma once
 
+#ifdef _WIN32
+#include <sys/utime.h>
+#else
 #include <utime.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -15,8 +19,13 @@ namespace ek::test {
 // Writes the whole file; a non-zero mtime becomes its modification time.
 inline void write_text(const std::filesystem::path& path, const std::string& text, time_t mtime = 0) {
     std::ofstream(path, std::ios::binary) << text;
+#ifdef _WIN32
+    struct _utimbuf times{mtime, mtime};
+    if (mtime) ::_wutime(path.c_str(), &times);
+#else
     const struct utimbuf times{mtime, mtime};
     if (mtime) ::utime(path.c_str(), &times);
+#endif
 }
 
 // The whole file, or "-" when there is none to read.
@@ -30,7 +39,7 @@ inline std::string read_text(const std::filesystem::path& path) {
 inline std::string tree_text(const std::filesystem::path& root) {
     std::set<std::string> entries;
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
-        const std::string rel = e.path().lexically_relative(root).string();
+        const std::string rel = e.path().lexically_relative(root).generic_string();
         entries.insert(e.is_directory() ? rel + "/" : rel + "=" + read_text(e.path()));
     }
     std::string text;

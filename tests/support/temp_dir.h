@@ -2,8 +2,10 @@
 // object goes. Tests use it so that no run sees another's files.
 #pragma once
 
-#include <cstdlib>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -12,8 +14,19 @@ namespace ek::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ekx_test_XXXXXX").string();
-        if (char* made = mkdtemp(pattern.data())) path_ = made;
+        // A new folder of a random name, made by create_directory, which fails for an existing one.
+        std::error_code ec;
+        const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+        std::random_device seed;
+        std::mt19937_64 rng((uint64_t(seed()) << 32) ^ seed());
+        for (int attempt = 0; attempt < 100 && !ec; ++attempt) {
+            char name[32];
+            std::snprintf(name, sizeof name, "ekx_test_%012llx", static_cast<unsigned long long>(rng() >> 16));
+            if (std::filesystem::create_directory(base / name, ec)) {
+                path_ = base / name;
+                break;
+            }
+        }
     }
     ~TempDir() {
         std::error_code ec;

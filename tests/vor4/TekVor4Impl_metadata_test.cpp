@@ -132,8 +132,9 @@ TEST_F(Metadata, OnlyAWritableLiveDocumentWritesItsFile) {
     EXPECT_EQ(read_file(doc()), before);
     ASSERT_TRUE(d->create(doc()) && d->addProperty("A"s, 0, 0, false));
     EXPECT_FALSE(d->open(doc(), true) || d->readonly()) << "a document that holds properties is not opened again";
-    std::filesystem::remove_all(dir.path());
-    EXPECT_FALSE(d->save()) << "the folder is gone: the file cannot be written";
+    std::error_code kept;  // on Windows the folder stays: the document holds its files
+    std::filesystem::remove_all(dir.path(), kept);
+    EXPECT_EQ(d->save(), bool(kept)) << "the folder is gone: the file cannot be written";
 }
 
 // The properties go, the count is copied rather than recomputed, the mask index is the one the

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "support/document_fixture.h"
+#include "support/host_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -37,6 +38,7 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
     ek::test::write_file(src, std::string(64, '\x01'));  // 8 doubles, or the first 8 of 16 integers
     ek::test::write_file(dataFile("Ghost"), "junk");
     const std::wstring wsrc = dir.file("src.bin");
+    const unsigned cs = ek::test::k_case_sensitive_files;  // else T0 and t0 have one data file
     const struct { const char* name; std::function<TekVor4Property*()> add; unsigned count; } rows[] = {
         {"T0", [&] { return d.addProperty("T0"s, 2, 0, false); }, 1},
         {"T1", [&] { return d.addProperty(L"T1"s, 2, 1, false); }, 2},
@@ -46,14 +48,14 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
         {"-other case", [&] { return d.addProperty("t0"s, 0, 0, false); }, 5},
         {"+wide overwrite replaces", [&] { return d.addProperty(L"t0"s, 1, 4, true); }, 5},
         {"-wide binary, other case", [&] { return d.addPropertyBinary(L"T0"s, 0, 4, wsrc, true, false); }, 5},
-        {"+narrow binary copies", [&] { return d.addPropertyBinary("T0"s, 0, 2, src, true, false); }, 6},
-        {"-empty name", [&] { return d.addProperty(L""s, 0, 0, true); }, 6},
-        {"-data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, 6},
-        {"+data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, 7},
-        {"+wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, 8},
-        {"-missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, 8},
+        {cs ? "+narrow binary copies" : "-narrow binary, t0's file", [&] { return d.addPropertyBinary("T0"s, 0, 2, src, true, false); }, 5 + cs},
+        {"-empty name", [&] { return d.addProperty(L""s, 0, 0, true); }, 5 + cs},
+        {"-data file exists", [&] { return d.addProperty("Ghost"s, 0, 1, false); }, 5 + cs},
+        {"+data file exists, overwrite", [&] { return d.addProperty("Ghost"s, 0, 1, true); }, 6 + cs},
+        {"+wide binary moves", [&] { return d.addPropertyBinary(L"M"s, 0, 4, wsrc, false, false); }, 7 + cs},
+        {"-missing source", [&] { return d.addPropertyBinary("Z"s, 0, 2, src, true, false); }, 7 + cs},
         {"+overwrite without data file",
-         [&] { return fs::remove(dataFile("M")) ? d.addProperty("M"s, 0, 4, true) : nullptr; }, 8},
+         [&] { return fs::remove(dataFile("M")) ? d.addProperty("M"s, 0, 4, true) : nullptr; }, 7 + cs},
     };
     const uintmax_t sizes[] = {32, 8, 32, 1, 64};
     for (const auto& r : rows) {
@@ -67,10 +69,10 @@ TEST_F(PropertyList, AddsFollowTakenNamesExistingFilesAndTheirSources) {
         EXPECT_EQ(fs::file_size(dataFile(r.name)), sizes[type]) << r.name;
         EXPECT_NE(namesOnDisk().find(r.name), std::string::npos) << "saved at once";
     }
-    EXPECT_EQ(namesOnDisk(), "T1 T2 T3 T4 t0 T0 Ghost M ");
+    EXPECT_EQ(namesOnDisk(), cs ? "T1 T2 T3 T4 t0 T0 Ghost M " : "T1 T2 T3 T4 t0 Ghost M ");
     EXPECT_EQ(fs::file_size(dataFile("Ghost")), 8u) << "created anew";
     int v = 0;
-    EXPECT_TRUE(d.getProperty(5)->getValueInt(7, v) && v == 0x01010101) << "copied from the source";
+    EXPECT_TRUE(!cs || (d.getProperty(5)->getValueInt(7, v) && v == 0x01010101)) << "copied from the source";
     EXPECT_FALSE(fs::exists(dataFile("Z")) || fs::exists(src)) << "moved away";
     TekVor4Impl ro;
     ASSERT_TRUE(ro.open(path(), true));

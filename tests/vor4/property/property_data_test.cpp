@@ -198,7 +198,7 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
         ASSERT_EQ(m->readRawData(start, count, out.data(), outputs, dtDouble, 0), 0);
         for (long long k = 0; k < outputs; ++k) wrong += out[size_t(k)] != bit(packed, start + (long long)(double(k) * count / outputs + 0.5));
     }
-    put_bytes(m->getFileNameW(), Bytes(packed.size(), 0xFF));
+    m->close(), put_bytes(m->getFileNameW(), Bytes(packed.size(), 0xFF));
     std::vector<int> pattern(static_cast<size_t>(count));
     for (long long k = 0; k < count; ++k) pattern[size_t(k)] = k % 3 == 0;
     ASSERT_EQ(m->write_data(start, pattern.data(), count, dtInteger, 0), 0);

@@ -5,6 +5,7 @@
 
 #include "filesystem/fileio.h"
 #include "property_test_support.h"
+#include "support/host_platform.h"
 
 using namespace ek::test;
 namespace fs = std::filesystem;
@@ -33,7 +34,7 @@ TEST(MappedRead, FollowsEveryChangeOfTheFile) {
         {"cut short beside the property", [](P&, auto& f) { fs::resize_file(f, 17 * 4); }, 2, {}},
         {"grown again beside the property", [](P&, auto& f) { fs::resize_file(f, 32 * 4); }, 0,
          {0, 3, 5, 8, 100, 13, 16, 0, 0}},
-        {"0 bytes", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
+        {"0 bytes beside the property", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
         {"recreated", [](P& p, auto&) { p.init(true); }, 0, Values(9, NaN)},
         {"recreated larger", [&](P& p, auto&) {
              p.setSize(16, 8, 1);
@@ -48,6 +49,7 @@ TEST(MappedRead, FollowsEveryChangeOfTheFile) {
     const fs::path file(p->getFileNameW());
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
+        if (std::string(r.name).find("beside") != std::string::npos && !ek::test::k_writers_beside_readers) continue;
         r.change(*p, file);
         Values got;
         ASSERT_EQ(overview(*p, got), r.result);

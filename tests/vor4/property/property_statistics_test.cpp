@@ -1,12 +1,12 @@
 // Statistics, histogram, histogram text, the metadata element and the attributes of a property.
 #include <gtest/gtest.h>
 
-#include <cfenv>
 #include <functional>
 
 #include "ekx_basic.h"
 #include "ekx_io.h"
 #include "property_test_support.h"
+#include "support/host_platform.h"
 
 using namespace ek::test;
 
@@ -192,12 +192,12 @@ TEST(Statistics, UnreadableDataNonsenseSizesAndTraps) {
     // Infinite and missing values raise "invalid" in the second pass; a host that traps it must
     // neither see the trap nor lose its setting.
     auto p = holding(dir, dtSingle, {1, Inf, NaN, 2});
-    const unsigned int before = ek_math_fpe_get_state();
-    feenableexcept(FE_INVALID);
+    const unsigned int before = ek::test::trapping_fp();
+    ek::test::trap_fp(ek::test::k_fp.invalid);
     p->updateStatistic();
-    const int traps = fegetexcept();
-    ek_math_fpe_restore(before);
-    EXPECT_TRUE(traps & FE_INVALID);
+    const unsigned traps = ek::test::trapping_fp();
+    ek::test::trap_fp(before);
+    EXPECT_TRUE(traps & ek::test::k_fp.invalid);
     EXPECT_TRUE(p->getStatisticSet() && std::isnan(p->getDfStdDev()));
     EXPECT_EQ(p->getDfIndefCount(), 1);
 }

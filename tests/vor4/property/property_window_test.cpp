@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "property_test_support.h"
+#include "support/host_platform.h"
 
 using namespace ek::test;
 
@@ -135,9 +136,11 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
 
     auto clean = holding(dir, dtInteger, ramp(4, 0), gt1D, 1, 1, "clean");  // a clean window is never written back
     EXPECT_EQ(value_at(*clean, 1), 1);
-    put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger));  // behind the property's back
+    // Behind the property's back, where the system lets another writer in while it reads (not Windows).
+    const bool behind = ek::test::k_writers_beside_readers;
+    EXPECT_EQ(put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger)), behind);
     clean->close();
-    EXPECT_EQ(text(file_values(*clean, 4)), "10 11 12 13");
+    EXPECT_EQ(text(file_values(*clean, 4)), behind ? "10 11 12 13" : "0 1 2 3");
 
     auto m = holding(dir, dtBitmask, Values(16, 0), gt1D, 1, 1, "m");  // the same for bits from write_bit
     const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
