@@ -313,7 +313,7 @@ int TekVor4PropertyImpl::readData2D(long long x0, long long y0, long long w, lon
 
     RowWalk walk{add_sat(mul_sat(y0, nx_), x0), h / dstH, h % dstH, nx_, dstH};
     auto* const base = static_cast<unsigned char*>(dst);
-    const PlanScope scope(rowPlan_.base);
+    const PlanScope scope{rowPlan_.base};
     for (long long j = 0; j < dstH; ++j) {
         // Offsets are formed only for rows that receive values; the span check covers them.
         unsigned char* const row = dstW > 0 ? base + j * pitch * size : base;
@@ -381,7 +381,7 @@ int TekVor4PropertyImpl::readData3D(long long x0, long long y0, long long z0, lo
 
     const long long plane = mul_sat(nx_, ny_);
     auto* const base = static_cast<unsigned char*>(dst);
-    const PlanScope scope(rowPlan_.base);
+    const PlanScope scope{rowPlan_.base};
     auto rowStart = [&](long long k, long long j) {
         const long long z = nearest(k, d, dstD) + z0;
         const long long y = nearest(j, h, dstH) + y0;
