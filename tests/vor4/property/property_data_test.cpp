@@ -7,6 +7,7 @@
 
 #include "filesystem/fileio.h"
 #include "property_test_support.h"
+#include "vor4/property/value_conversion.h"
 
 using namespace ek::test;
 
@@ -103,6 +104,12 @@ TEST(RunWrite, ConversionTable) {
                     EXPECT_EQ(text(file_values(*p, n)), text_as(row.of(stored), stored))
                         << row.name << ", types " << int(srcType) << ">" << int(stored) << ", stride " << stride;
                 }
+    // The conversion functions report whether they know both types, for every pair.
+    unsigned char src[8] = {1, 2, 3, 4, 5, 6, 7, 8}, out[8];
+    for (unsigned char a = 0; a <= 6; ++a)
+        for (unsigned char b = 0; b <= 6; ++b)
+            EXPECT_EQ(ek::vor::conv::convert_read(src, a, 1, out, b, 1) + 2 * ek::vor::conv::convert_read_space(src, a, 0, 1, 1.0, 0, 1, out, b, 1) +
+                          4 * ek::vor::conv::convert_write(src, a, 1, 1, out, b), a <= dtDouble && b <= dtDouble ? 7 : 0) << int(a) << ">" << int(b);
 }
 
 // Mask bits: a write changes only the bits of its run, over byte boundaries and past the end

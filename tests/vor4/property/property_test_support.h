@@ -101,16 +101,14 @@ inline std::string codes(std::initializer_list<int> results) { std::string out; 
 inline Values ramp(size_t n, double base) { Values v(n); for (size_t i = 0; i < n; ++i) v[i] = base + double(i); return v; }
 
 // A property of the given type and sizes, with no data file yet; `holding`: with exactly the values in its file.
-inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name, unsigned char type,
-                                                          unsigned char grid, long long nx, long long ny = 1,
-                                                          long long nz = 1, bool readOnly = false) {
+inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name, unsigned char type, unsigned char grid,
+                                                          long long nx, long long ny = 1, long long nz = 1, bool readOnly = false) {
     auto p = std::make_unique<TekVor4PropertyImpl>(dir.file(name + ".property"), readOnly);
     p->setName(name), p->setDataType(type), p->setGridType(grid), p->setSize(nx, ny, nz);
     return p;
 }
-inline std::unique_ptr<TekVor4PropertyImpl> holding(const TempDir& dir, unsigned char type, const Values& values,
-                                                    unsigned char grid = gt1D, long long ny = 1, long long nz = 1,
-                                                    const std::string& name = "p", bool readOnly = false) {
+inline std::unique_ptr<TekVor4PropertyImpl> holding(const TempDir& dir, unsigned char type, const Values& values, unsigned char grid = gt1D,
+                                                    long long ny = 1, long long nz = 1, const std::string& name = "p", bool readOnly = false) {
     auto p = make_property(dir, name, type, grid, static_cast<long long>(values.size()) / (ny * nz), ny, nz, readOnly);
     put_bytes(p->getFileNameW(), file_of(values, type));
     return p;

@@ -121,15 +121,13 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
 
     auto clean = holding(dir, dtInteger, ramp(4, 0), gt1D, 1, 1, "clean");  // a clean window is never written back
     EXPECT_EQ(value_at(*clean, 1), 1);
-    put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger));  // behind the property's back
-    clean->close();
+    put_bytes(clean->getFileNameW(), encode(ramp(4, 10), dtInteger)), clean->close();  // behind the property's back
     EXPECT_EQ(text(file_values(*clean, 4)), "10 11 12 13");
 
     auto m = holding(dir, dtBitmask, Values(16, 0), gt1D, 1, 1, "m");  // the same for bits from write_bit
-    const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
     bool b8 = true, b9 = false;
     m->setValueBool(0, true);
-    ASSERT_EQ(m->write_bit(1, bits.data(), 8), 0);
+    ASSERT_EQ(m->write_bit(1, Bytes{0, 1, 0, 0, 0, 0, 0, 1}.data(), 8), 0);
     EXPECT_TRUE(m->getValueBool(8, b8) && !b8 && m->getValueBool(9, b9) && b9);
     m->close();
     EXPECT_EQ(file_bytes(m->getFileNameW()), (Bytes{0x01, 0x82}));
@@ -145,7 +143,7 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
 TEST(ValueWindow, RefusalsAndNewLayouts) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
-    int i = 123; bool b = true;
+    int i = 123, out[5]; bool b = true; double d = 0; float f = 3.0f;
     EXPECT_FALSE(p->getValueInt(-1, i) || p->getValueInt(10, i) || p->getValueInt(std::numeric_limits<long long>::min(), i));
     EXPECT_FALSE(p->getValueBool(10, b) || b || i != 123);
     p->setValueInt(-1, 5), p->setValueInt(10, 5), p->setValueNull(std::numeric_limits<long long>::max()), p->setValueDouble(11, 5.0);
@@ -158,7 +156,6 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     p->setValueInt(1, 42), p->setDataType(dtDouble);
     EXPECT_EQ(decode(file_bytes(p->getFileNameW()), dtInteger)[1], 42);
     p->close(), put_bytes(p->getFileNameW(), encode({0.5, 1.5, 2.5, 3.5, 4.5, 5.5}, dtDouble));
-    double d = 0;
     for (const auto& [objects, index, expected] : std::vector<std::tuple<long long, long long, double>>{
              {4, 3, 3.5}, {6, 5, 5.5}, {2, 5, NaN}, {2, 1, 1.5}}) {  // more objects: the longer window reaches them
         p->setSize(objects, 1, 1);
@@ -166,7 +163,6 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     }
     {
         auto r = holding(dir, dtInteger, ramp(5, 0), gt1D, 1, 1, "ro", true);
-        int out[5];
         r->setValueInt(2, 222);
         EXPECT_TRUE(r->flushBuffer());
         ASSERT_EQ(r->readRawData(0, 5, out, 5, dtInteger, 0), 0);
@@ -175,7 +171,6 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     EXPECT_EQ(decode(file_bytes(dir.file("ro.property")), dtInteger)[2], 2);
 
     auto none = make_property(dir, "none", dtSingle, gt1D, 5);
-    float f = 3.0f;
     none->setValueSingle(0, 1.0f);
     EXPECT_TRUE(none->flushBuffer() && !none->buildBuffer(0) && none->init(false));
     EXPECT_FALSE(none->getValueSingle(0, f) || f != 3.0f);  // missing, not the refused 1.0
