@@ -10,39 +10,28 @@
 using namespace ek::test;
 namespace fs = std::filesystem;
 
-namespace {
 // Window 8 x 4 at the origin into 3 x 3: columns 0 3 5 (nearest), rows 0 1 2 (stepping).
-int overview(TekVor4PropertyImpl& p, Values& out) {
+static int overview(TekVor4PropertyImpl& p, Values& out) {
     std::vector<float> v(9, -1.f);
     const int r = p.readData2D(0, 0, 8, 4, v.data(), 3, 3, dtSingle, 0, 0);
-    out.assign(v.begin(), v.end());
-    return r;
+    return out.assign(v.begin(), v.end()), r;
 }
-}  // namespace
 
 // One property through a sequence of changes, each followed by the overview.
 TEST(MappedRead, FollowsEveryChangeOfTheFile) {
     using P = TekVor4PropertyImpl;
     struct Row { const char* name; std::function<void(P&, const fs::path&)> change; int result; Values expected; };
-    const float hundred = 100;
     const Row rows[] = {
         {"as written", [](P&, auto&) {}, 0, {0, 3, 5, 8, 11, 13, 16, 19, 21}},
-        {"run write", [&](P& p, auto&) { p.write_data(11, &hundred, 1, dtSingle, 0); }, 0,
-         {0, 3, 5, 8, 100, 13, 16, 19, 21}},
-        {"value set, not yet written back", [](P& p, auto&) { p.setValueSingle(19, -7); }, 0,
-         {0, 3, 5, 8, 100, 13, 16, -7, 21}},
+        {"run write", [](P& p, auto&) { const float h = 100; p.write_data(11, &h, 1, dtSingle, 0); }, 0, {0, 3, 5, 8, 100, 13, 16, 19, 21}},
+        {"value set, not yet written back", [](P& p, auto&) { p.setValueSingle(19, -7); }, 0, {0, 3, 5, 8, 100, 13, 16, -7, 21}},
         {"cut short beside the property", [](P&, auto& f) { fs::resize_file(f, 17 * 4); }, 2, {}},
-        {"grown again beside the property", [](P&, auto& f) { fs::resize_file(f, 32 * 4); }, 0,
-         {0, 3, 5, 8, 100, 13, 16, 0, 0}},
-        {"0 bytes beside the property", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
+        {"grown again beside the property", [](P&, auto& f) { fs::resize_file(f, 32 * 4); }, 0, {0, 3, 5, 8, 100, 13, 16, 0, 0}},
+        {"0 bytes", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
         {"recreated", [](P& p, auto&) { p.init(true); }, 0, Values(9, NaN)},
-        {"recreated larger", [&](P& p, auto&) {
-             p.setSize(16, 8, 1);
-             p.init(true);
-             p.write_data(0, encode(ramp(128, 0), dtSingle).data(), 128, dtSingle, 0);
-         }, 0, {0, 3, 5, 16, 19, 21, 32, 35, 37}},
-        {"fewer objects than the file holds", [](P& p, auto&) { p.setSize(8, 4, 1); }, 0,
-         {0, 3, 5, 8, 11, 13, 16, 19, 21}},
+        {"recreated larger", [&](P& p, auto&) { p.setSize(16, 8, 1), p.init(true);
+             p.write_data(0, encode(ramp(128, 0), dtSingle).data(), 128, dtSingle, 0); }, 0, {0, 3, 5, 16, 19, 21, 32, 35, 37}},
+        {"fewer objects than the file holds", [](P& p, auto&) { p.setSize(8, 4, 1); }, 0, {0, 3, 5, 8, 11, 13, 16, 19, 21}},
     };
     TempDir dir;
     auto p = holding(dir, dtSingle, ramp(32, 0), gt2D, 4);
@@ -66,14 +55,12 @@ TEST(MappedRead, ViewsAndTheLock) {
     ek::fileio f, writer;
     EXPECT_FALSE(writer.open(p->getFileNameW(), L"rb+")) << "the reader's lock holds";
     ASSERT_TRUE(f.open(p->getFileNameW(), L"rb"));
-    const std::pair<uint64_t, uint64_t> views[] = {{0, 128}, {124, 4}, {0, 129}, {128, 1}, {1, ~uint64_t(0)}};
-    for (const auto& [offset, n] : views) {
+    for (const auto& [offset, n] : std::vector<std::pair<uint64_t, uint64_t>>{{0, 128}, {124, 4}, {0, 129}, {128, 1}, {1, ~uint64_t(0)}}) {
         const unsigned char* v = f.map_view(offset, n);
         EXPECT_EQ(v != nullptr, offset + n <= 128 && n <= 128) << offset << " " << n;
         EXPECT_TRUE(v == nullptr || load<float>(v) == float(offset / 4)) << offset;
     }
-    f.close();
-    p->close();
+    f.close(), p->close();
     EXPECT_TRUE(writer.open(p->getFileNameW(), L"rb+")) << "closing released the mapping and the lock";
     writer.close();
     EXPECT_TRUE(p->deletePropFile());

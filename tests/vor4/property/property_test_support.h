@@ -1,5 +1,4 @@
-// Helpers of the property tests: a property over a data file in a temporary folder, the bytes
-// of a data file, and values of any of the five types written as plain doubles.
+// Helpers of the property tests: properties over data files in a temporary folder, file bytes, values as doubles.
 #pragma once
 
 #include <cmath>
@@ -41,7 +40,7 @@ inline size_t type_size(unsigned char t) { return t == dtDouble ? 8 : t == dtSin
 template <class T> T load(const unsigned char* p) { T v; std::memcpy(&v, p, sizeof v); return v; }
 template <class T> void store(unsigned char* p, T v) { std::memcpy(p, &v, sizeof v); }
 
-// The values as a buffer of the type in memory (one byte per mask value), and back.
+// Values as a buffer of the type in memory (one byte per mask value), and back.
 inline Bytes encode(const Values& values, unsigned char type) {
     Bytes out(values.size() * type_size(type));
     for (size_t i = 0; i < values.size(); ++i) {
@@ -85,8 +84,7 @@ inline Values file_values(const TekVor4Property& p, size_t n) {
 // Values as comparable text: every NaN reads "nan", a negative zero "-0"; text_as gives them as
 // the type holds them (a double rounded to single for a single).
 inline std::string text(const Values& values) {
-    std::string out;
-    char buf[40];
+    std::string out; char buf[40];
     for (double v : values) out += (std::snprintf(buf, sizeof buf, std::isnan(v) ? "%snan" : "%s%.17g", out.empty() ? "" : " ", v), buf);
     return out;
 }
@@ -100,31 +98,18 @@ inline long long mismatches(const Values& got, const Values& want) {
 }
 
 // Result codes as text, in the order given (a braced list runs its calls left to right).
-inline std::string codes(std::initializer_list<int> results) {
-    std::string out;
-    for (int r : results) out += std::to_string(r);
-    return out;
-}
+inline std::string codes(std::initializer_list<int> results) { std::string out; for (int r : results) out += std::to_string(r); return out; }
+inline Values ramp(size_t n, double base) { Values v(n); for (size_t i = 0; i < n; ++i) v[i] = base + double(i); return v; }
 
-inline Values ramp(size_t n, double base) {
-    Values v(n);
-    for (size_t i = 0; i < n; ++i) v[i] = base + double(i);
-    return v;
-}
-
-// A property of the given type and sizes, with no data file yet.
-inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name, unsigned char type,
-                                                          unsigned char grid, long long nx, long long ny = 1,
-                                                          long long nz = 1, bool readOnly = false) {
+// A property of the given type and sizes, with no data file yet; `holding`: with exactly the values in its file.
+inline std::unique_ptr<TekVor4PropertyImpl> make_property(const TempDir& dir, const std::string& name, unsigned char type, unsigned char grid,
+                                                          long long nx, long long ny = 1, long long nz = 1, bool readOnly = false) {
     auto p = std::make_unique<TekVor4PropertyImpl>(dir.file(name + ".property"), readOnly);
     p->setName(name), p->setDataType(type), p->setGridType(grid), p->setSize(nx, ny, nz);
     return p;
 }
-
-// A property whose data file holds exactly the values, nx × ny × nz of them.
-inline std::unique_ptr<TekVor4PropertyImpl> holding(const TempDir& dir, unsigned char type, const Values& values,
-                                                    unsigned char grid = gt1D, long long ny = 1, long long nz = 1,
-                                                    const std::string& name = "p", bool readOnly = false) {
+inline std::unique_ptr<TekVor4PropertyImpl> holding(const TempDir& dir, unsigned char type, const Values& values, unsigned char grid = gt1D,
+                                                    long long ny = 1, long long nz = 1, const std::string& name = "p", bool readOnly = false) {
     auto p = make_property(dir, name, type, grid, static_cast<long long>(values.size()) / (ny * nz), ny, nz, readOnly);
     put_bytes(p->getFileNameW(), file_of(values, type));
     return p;

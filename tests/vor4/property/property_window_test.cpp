@@ -1,5 +1,4 @@
-// Single values through the value window: its placement, the getter and setter tables,
-// write-back, and coherence with run writes.
+// Single values through the value window: placement, getter and setter tables, write-back, coherence with runs.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,13 +10,10 @@
 using namespace ek::test;
 
 // The value at index through the window; -1 when the getter fails.
-static int value_at(TekVor4PropertyImpl& p, long long index) {
-    int v = 0;
-    return p.getValueInt(index, v) ? v : -1;
-}
+static int value_at(TekVor4PropertyImpl& p, long long index) { int v = 0; return p.getValueInt(index, v) ? v : -1; }
 
-// The window holds up to 8192 values centred on the index, kept inside the property. Where it
-// lies shows after the file changes behind a closed property: inside it the old values stay.
+// The window: up to 8192 values centred on the index, inside the property; after the file changes behind a
+// closed property, old values stay inside it.
 TEST(ValueWindow, Placement) {
     struct Step { double rewrite; long long index; int expected; };  // rewrite: the file becomes base + index first
     const std::pair<size_t, std::vector<Step>> rows[] = {
@@ -41,15 +37,12 @@ TEST(ValueWindow, Placement) {
 TEST(ValueWindow, GetterTable) {
     struct Row { unsigned char type; double stored; Values got; };  // bool, byte, int, single, double
     const Row rows[] = {
-        {dtSingle, NaN, {1, NaN, NaN, NaN, NaN}},      {dtSingle, -1.5, {1, 255, -1, -1.5, -1.5}},
-        {dtSingle, 300.75, {1, 44, 301, 300.75, 300.75}}, {dtSingle, -0.0, {0, 0, 0, -0.0, -0.0}},
-        {dtSingle, 2.5, {1, 2, 3, 2.5, 2.5}},          {dtByte, 255, {1, 255, 255, 255, 255}},
-        {dtBitmask, 1, {1, 1, 1, 1, 1}},               {dtBitmask, 0, {0, 0, 0, 0, 0}},
-        {dtInteger, inull, {1, NaN, NaN, NaN, NaN}},   {dtInteger, -3, {1, 253, -3, -3, -3}},
-        {dtInteger, 0x1FF, {1, 255, 511, 511, 511}},   {dtInteger, 16777217, {1, 1, 16777217, 16777216, 16777217}},
-        {dtInteger, 0, {0, 0, 0, 0, 0}},               {dtDouble, NaN, {1, NaN, NaN, NaN, NaN}},
-        {dtDouble, -2.7, {1, 254, -2, -2.7, -2.7}},    {dtDouble, 1e300, {1, 0, imin, Inf, 1e300}},
-        {dtDouble, -0.4, {1, 0, 0, -0.4, -0.4}},
+        {dtSingle, NaN, {1, NaN, NaN, NaN, NaN}}, {dtSingle, -1.5, {1, 255, -1, -1.5, -1.5}}, {dtSingle, -0.0, {0, 0, 0, -0.0, -0.0}},
+        {dtSingle, 300.75, {1, 44, 301, 300.75, 300.75}}, {dtSingle, 2.5, {1, 2, 3, 2.5, 2.5}}, {dtByte, 255, {1, 255, 255, 255, 255}},
+        {dtBitmask, 1, {1, 1, 1, 1, 1}}, {dtBitmask, 0, {0, 0, 0, 0, 0}}, {dtInteger, inull, {1, NaN, NaN, NaN, NaN}},
+        {dtInteger, -3, {1, 253, -3, -3, -3}}, {dtInteger, 0x1FF, {1, 255, 511, 511, 511}}, {dtInteger, 0, {0, 0, 0, 0, 0}},
+        {dtInteger, 16777217, {1, 1, 16777217, 16777216, 16777217}}, {dtDouble, NaN, {1, NaN, NaN, NaN, NaN}},
+        {dtDouble, -2.7, {1, 254, -2, -2.7, -2.7}}, {dtDouble, 1e300, {1, 0, imin, Inf, 1e300}}, {dtDouble, -0.4, {1, 0, 0, -0.4, -0.4}},
     };
     const unsigned char as[5] = {dtByte, dtByte, dtInteger, dtSingle, dtDouble};
     for (const Row& row : rows) {
@@ -57,11 +50,7 @@ TEST(ValueWindow, GetterTable) {
         Values values(12, 0);  // the value sits among others, in a mask's second byte
         values[9] = row.stored;
         auto p = holding(dir, row.type, values);
-        bool b = false;
-        unsigned char u = 0;
-        int i = 0;
-        float f = 0;
-        double d = 0;
+        bool b = false; unsigned char u = 0; int i = 0; float f = 0; double d = 0;
         const bool ok[5] = {p->getValueBool(9, b), p->getValueByte(9, u), p->getValueInt(9, i), p->getValueSingle(9, f), p->getValueDouble(9, d)};
         const Values got = {double(b), double(u), double(i), double(f), d};
         std::string all, want;
@@ -71,8 +60,7 @@ TEST(ValueWindow, GetterTable) {
     }
 }
 
-// The setter table: the value each setter stores into each type, seen in the file after the
-// write-back; the neighbours keep theirs.
+// The value each setter stores into each type, in the file after the write-back; the neighbours keep theirs.
 TEST(ValueWindow, SetterTable) {
     enum Setter { Bool, Byte, Int, Single, Double, Null };
     struct Row { Setter setter; double value; Values stored; };  // as a single, byte, integer, bitmask, double
@@ -102,13 +90,12 @@ TEST(ValueWindow, SetterTable) {
         }
 }
 
-// A setter's value reaches the file before any run read, index read or run write; values a run
-// write puts under the window are served by it afterwards and never overwritten by it.
+// A set value reaches the file before any run access; values a run write puts under the window are served by it
+// afterwards and never overwritten by it.
 TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
-    int out[10];
-    long long idx[1];
+    int out[10]; long long idx[1];
     p->setValueInt(4, 444);
     EXPECT_EQ(file_values(*p, 10)[4], 4);  // not yet in the file
     ASSERT_EQ(p->readRawData(0, 10, out, 10, dtInteger, 0), 0);
@@ -117,8 +104,7 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     EXPECT_EQ(text({double(out[4]), file_values(*p, 10)[5]}), "444 555");
     EXPECT_TRUE(p->flushBuffer());  // nothing left to write
     const int fifty = 50, nine = 99, six = 606;
-    const float singles[2] = {1.0f, 2.0f};
-    const double seven = 7.9;
+    const float singles[2] = {1.0f, 2.0f}; const double seven = 7.9;
     ASSERT_EQ(p->write_data(3, &fifty, 1, dtInteger, 0), 0);
     EXPECT_EQ(value_at(*p, 3), 50);  // a clean window does not serve the old value
     p->setValueInt(3, 77), p->setValueInt(6, 66);
@@ -143,10 +129,9 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     EXPECT_EQ(text(file_values(*clean, 4)), behind ? "10 11 12 13" : "0 1 2 3");
 
     auto m = holding(dir, dtBitmask, Values(16, 0), gt1D, 1, 1, "m");  // the same for bits from write_bit
-    const Bytes bits = {0, 1, 0, 0, 0, 0, 0, 1};
     bool b8 = true, b9 = false;
     m->setValueBool(0, true);
-    ASSERT_EQ(m->write_bit(1, bits.data(), 8), 0);
+    ASSERT_EQ(m->write_bit(1, Bytes{0, 1, 0, 0, 0, 0, 0, 1}.data(), 8), 0);
     EXPECT_TRUE(m->getValueBool(8, b8) && !b8 && m->getValueBool(9, b9) && b9);
     m->close();
     EXPECT_EQ(file_bytes(m->getFileNameW()), (Bytes{0x01, 0x82}));
@@ -158,13 +143,11 @@ TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     EXPECT_EQ(text({double(value_at(*far, 10)), double(value_at(*far, 8191))}), "1010 8191");
 }
 
-// Indices outside the property, a change of type or object count, a read-only property, a
-// missing file and an unknown type.
+// Indices outside the property, a change of type or object count, read-only, a missing file, an unknown type.
 TEST(ValueWindow, RefusalsAndNewLayouts) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
-    int i = 123;
-    bool b = true;
+    int i = 123, out[5]; bool b = true; double d = 0; float f = 3.0f;
     EXPECT_FALSE(p->getValueInt(-1, i) || p->getValueInt(10, i) || p->getValueInt(std::numeric_limits<long long>::min(), i));
     EXPECT_FALSE(p->getValueBool(10, b) || b || i != 123);
     p->setValueInt(-1, 5), p->setValueInt(10, 5), p->setValueNull(std::numeric_limits<long long>::max()), p->setValueDouble(11, 5.0);
@@ -176,9 +159,7 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     EXPECT_EQ(value_at(*p, 3), 3);
     p->setValueInt(1, 42), p->setDataType(dtDouble);
     EXPECT_EQ(decode(file_bytes(p->getFileNameW()), dtInteger)[1], 42);
-    p->close();
-    put_bytes(p->getFileNameW(), encode({0.5, 1.5, 2.5, 3.5, 4.5, 5.5}, dtDouble));
-    double d = 0;
+    p->close(), put_bytes(p->getFileNameW(), encode({0.5, 1.5, 2.5, 3.5, 4.5, 5.5}, dtDouble));
     for (const auto& [objects, index, expected] : std::vector<std::tuple<long long, long long, double>>{
              {4, 3, 3.5}, {6, 5, 5.5}, {2, 5, NaN}, {2, 1, 1.5}}) {  // more objects: the longer window reaches them
         p->setSize(objects, 1, 1);
@@ -186,7 +167,6 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     }
     {
         auto r = holding(dir, dtInteger, ramp(5, 0), gt1D, 1, 1, "ro", true);
-        int out[5];
         r->setValueInt(2, 222);
         EXPECT_TRUE(r->flushBuffer());
         ASSERT_EQ(r->readRawData(0, 5, out, 5, dtInteger, 0), 0);
@@ -195,7 +175,6 @@ TEST(ValueWindow, RefusalsAndNewLayouts) {
     EXPECT_EQ(decode(file_bytes(dir.file("ro.property")), dtInteger)[2], 2);
 
     auto none = make_property(dir, "none", dtSingle, gt1D, 5);
-    float f = 3.0f;
     none->setValueSingle(0, 1.0f);
     EXPECT_TRUE(none->flushBuffer() && !none->buildBuffer(0) && none->init(false));
     EXPECT_FALSE(none->getValueSingle(0, f) || f != 3.0f);  // missing, not the refused 1.0
