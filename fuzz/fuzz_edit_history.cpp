@@ -1,6 +1,8 @@
 // A scripted sequence of edits, undo and redo over a small document loaded in memory. Each step takes
 // one byte for the property it works on, one for the operation and the next bytes for its arguments;
 // at the end everything is undone and redone once more before the document is released.
+#include <array>
+
 #include "ekx_file_vor4.h"
 #include "fuzz_support.h"
 
@@ -36,16 +38,12 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
             const double v = in.value<double>();
             return set[in.pick(6)](h, v);
         }
-        case 1: {
-            const long long dims[3] = {in.pick(7), in.pick(7), in.pick(4)};
-            return ek_vor4_set_dimensions_64(h, dims);
-        }
+        case 1: return ek_vor4_set_dimensions_64(h, std::array<long long, 3>{in.pick(7), in.pick(7), in.pick(4)}.data());
         case 2: ek_vor4_set_grid_type(h, static_cast<unsigned char>(in.pick(10))); break;
         case 3: {
             const wchar_t* name = k_names[in.pick(5)];
             const auto kind = static_cast<unsigned char>(in.pick(9)), type = static_cast<unsigned char>(in.pick(6));
-            ek_vor4_prop_add_w(h, name, kind, type, in.byte() & 1);
-            break;
+            return (void)ek_vor4_prop_add_w(h, name, kind, type, in.byte() & 1);
         }
         case 4: ek_vor4_prop_delete(h, index); break;
         case 5: ek_vor4_prop_delete_list(h, index); break;
@@ -55,21 +53,15 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
         case 9: ek_vor4_set_prop_precision(h, index, k_precisions[in.pick(4)]); break;
         case 10: (in.byte() & 1) ? ek_vor4_prop_set_temp_status(h, index, in.byte() & 1) : ek_vor4_pack(h); break;
         case 11: {
-            const unsigned at = cell(1);
-            switch (in.pick(5)) {
-                case 0: ek_vor4_prop_set_value_double(p, at, in.value<double>()); break;
-                case 1: ek_vor4_prop_set_value_single(p, at, in.value<float>()); break;
-                case 2: ek_vor4_prop_set_value_int(p, at, in.value<int>()); break;
-                case 3: ek_vor4_prop_set_value_byte(p, at, in.byte()); break;
-                default: ek_vor4_prop_set_value_nodata(p, at); break;
-            }
-            break;
+            const unsigned at = cell(1), how = in.pick(5);
+            return (void)(how == 0 ? ek_vor4_prop_set_value_double(p, at, in.value<double>()) : how == 1 ? ek_vor4_prop_set_value_single(p, at, in.value<float>())
+                        : how == 2 ? ek_vor4_prop_set_value_int(p, at, in.value<int>()) : how == 3 ? ek_vor4_prop_set_value_byte(p, at, in.byte())
+                                   : ek_vor4_prop_set_value_nodata(p, at));
         }
         case 12: {
             for (unsigned char& b : values) b = in.byte();
             const long long count = in.pick(9), start = cell(2), stride = in.byte() & 1 ? -1 : 1 + in.pick(3);
-            ek_vor4_prop_write_64(p, start, stride < 0 ? values + 8 * 8 : values, count, static_cast<unsigned char>(in.pick(6)), stride);
-            break;
+            return (void)ek_vor4_prop_write_64(p, start, stride < 0 ? values + 8 * 8 : values, count, static_cast<unsigned char>(in.pick(6)), stride);
         }
         case 13:
             for (unsigned char& b : values) b = in.byte();
@@ -78,9 +70,7 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
             const auto type = static_cast<unsigned char>(in.pick(6));
             double d;
             ek_vor4_prop_read_64(p, in.pick(4), in.pick(8), values, in.pick(9), type, 1);
-            ek_vor4_prop_read2d_64(p, 0, 0, in.pick(4), in.pick(3), values, 3, 2, type, 0, 0);
-            ek_vor4_prop_get_value_double(p, in.pick(8), &d);
-            break;
+            return (void)(ek_vor4_prop_read2d_64(p, 0, 0, in.pick(4), in.pick(3), values, 3, 2, type, 0, 0), ek_vor4_prop_get_value_double(p, in.pick(8), &d));
         }
         case 15: ek_history_undo(history, 1 + in.pick(3)); break;
         case 16: ek_history_redo(history, 1 + in.pick(3)); break;
@@ -112,12 +102,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TekVor4* h = ek_vor4_load_memory_w(path.c_str());
     Tek_history_manager* m = ek_history_manager_get_instance();  // the document's history is the newest
     Tek_history* history = ek_history_manager_get_history(m, ek_history_manager_get_history_count(m) - 1);
-    if (h && history) {
-        Bytes in{data, size};
-        for (int i = 0; i < k_max_steps && !in.empty(); ++i) step(h, history, in);
-        while (ek_history_undo(history, 1)) {}
-        while (ek_history_redo(history, 1)) {}
-    }
+    Bytes in{data, size};
+    for (int i = 0; h && history && i < k_max_steps && !in.empty(); ++i) step(h, history, in);
+    while (h && history && ek_history_undo(history, 1)) {}
+    while (h && history && ek_history_redo(history, 1)) {}
     ek_vor4_free_memory(h);
     return 0;
 }
