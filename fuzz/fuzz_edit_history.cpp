@@ -14,6 +14,8 @@ constexpr int k_max_steps = 64;
 const wchar_t* const k_names[] = {L"A", L"B", L"Depth", L"Поле", L"x_1"};
 const wchar_t* const k_captions[] = {L"", L"Caption", L"Глубина", L"数据"};
 const char* const k_precisions[] = {"", "0.00", "#", "12"};
+void (*const k_set_geometry[])(TekVor4*, double) = {ek_vor4_set_x0, ek_vor4_set_y0, ek_vor4_set_z0, ek_vor4_set_dx, ek_vor4_set_dy, ek_vor4_set_dz};
+void (*const k_set_index[])(TekVor4*, int) = {ek_vor4_set_maskpropindex, ek_vor4_set_xpropindex, ek_vor4_set_ypropindex, ek_vor4_set_zpropindex};
 
 // A fresh document of 3 x 2 cells with two properties, made on disk and closed.
 bool make_document(const std::wstring& path) {
@@ -33,10 +35,9 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
     auto cell = [&](long long past) { return in.pick(static_cast<unsigned>(cells < 200 ? cells + past : 200)); };
     alignas(8) unsigned char values[64 * 8];
     switch (in.pick(ek::fuzz::k_edit_ops)) {
-        case 0: {
-            void (*set[])(TekVor4*, double) = {ek_vor4_set_x0, ek_vor4_set_y0, ek_vor4_set_z0, ek_vor4_set_dx, ek_vor4_set_dy, ek_vor4_set_dz};
+        case 0: {  // the value is read before the choice of field
             const double v = in.value<double>();
-            return set[in.pick(6)](h, v);
+            return k_set_geometry[in.pick(6)](h, v);
         }
         case 1: return ek_vor4_set_dimensions_64(h, std::array<long long, 3>{in.pick(7), in.pick(7), in.pick(4)}.data());
         case 2: ek_vor4_set_grid_type(h, static_cast<unsigned char>(in.pick(10))); break;
@@ -68,7 +69,7 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
             return (void)ek_vor4_prop_write2d_64(p, in.pick(4), in.pick(3), values, in.pick(4), in.pick(3), static_cast<unsigned char>(in.pick(6)), 0, 0);
         case 14: {
             const auto type = static_cast<unsigned char>(in.pick(6));
-            double d;
+            double d = 0;
             ek_vor4_prop_read_64(p, in.pick(4), in.pick(8), values, in.pick(9), type, 1);
             return (void)(ek_vor4_prop_read2d_64(p, 0, 0, in.pick(4), in.pick(3), values, 3, 2, type, 0, 0), ek_vor4_prop_get_value_double(p, in.pick(8), &d));
         }
@@ -81,10 +82,7 @@ void step(TekVor4* h, Tek_history* history, Bytes& in) {
             return which == 0 ? ek_vor4_set_func_x0(h, index, v) : which == 1 ? ek_vor4_set_func_dy(h, index, v)
                  : which == 2 ? ek_vor4_set_func_lx(h, index, n) : ek_vor4_set_func_ly(h, index, n);
         }
-        case 19: {
-            void (*set[])(TekVor4*, int) = {ek_vor4_set_maskpropindex, ek_vor4_set_xpropindex, ek_vor4_set_ypropindex, ek_vor4_set_zpropindex};
-            return set[in.pick(4)](h, static_cast<int>(in.pick(props + 2)) - 1);
-        }
+        case 19: return k_set_index[in.pick(4)](h, static_cast<int>(in.pick(props + 2)) - 1);  // the callee is chosen first
         case 20: ek_vor4_set_azimuth(h, in.value<double>()), ek_vor4_set_earthplane(h, in.byte() & 1); break;
         default: {  // a second handle on the same path shares the loaded instance
             TekVor4* other = ek_vor4_file_open_w(ek::fuzz::work_file("edit.xml").c_str(), false);
