@@ -243,7 +243,7 @@ struct Holder {
         if (pid == 0) close(go[1]), (void)!write(ready[1], &c, 1), (void)!read(go[0], &c, 1), ek_vor4_file_close(d), _exit(0);
         EXPECT_TRUE(read(ready[0], &c, 1) == 1 && c == 'y');
     }
-    ~Holder() {
+    ~Holder() {  // closing go wakes the child
         for (int fd : {go[1], ready[0], ready[1], go[0]}) close(fd);
         waitpid(pid, nullptr, 0);
     }

@@ -26,9 +26,7 @@ checked = 0
 
 def run(*args):
     done = subprocess.run(args, capture_output=True, text=True)
-    if done.returncode != 0:
-        sys.exit(f"{' '.join(args)} failed: {done.stderr}")
-    return done.stdout
+    return done.stdout if done.returncode == 0 else sys.exit(f"{' '.join(args)} failed: {done.stderr}")
 
 
 for doc_name, shape, geometry in DOCUMENTS:
