@@ -46,9 +46,8 @@ void walk_statistics(TekVor4Property* p) {
     for (auto get : {ek_vor4_prop_get_statistic_min, ek_vor4_prop_get_statistic_max, ek_vor4_prop_get_statistic_average,
                      ek_vor4_prop_get_statistic_stddev, ek_vor4_prop_get_histogram_hgbndmin, ek_vor4_prop_get_histogram_hgbndmax})
         use(get(p));
-    for (auto get : {ek_vor4_prop_get_statistic_indef_count_64, ek_vor4_prop_get_statistic_vals_count_64,
-                     ek_vor4_prop_get_histogram_hgmin, ek_vor4_prop_get_histogram_hgmax})
-        use(get(p));
+    for (auto get : {ek_vor4_prop_get_statistic_indef_count_64, ek_vor4_prop_get_statistic_vals_count_64, ek_vor4_prop_get_histogram_hgmin,
+                     ek_vor4_prop_get_histogram_hgmax}) use(get(p));
     use(ek_vor4_prop_get_statistic_indef_count(p)), use(ek_vor4_prop_get_statistic_vals_count(p)), use(ek_vor4_prop_get_statistic_exist(p));
     use(ek_vor4_prop_get_histogram_exist(p));
     if (const char* text = ek_vor4_prop_get_histogram_hgdiapdata(p)) use(std::strlen(text));

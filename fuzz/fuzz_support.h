@@ -33,8 +33,7 @@ inline void write_file(const std::wstring& path, const void* data, size_t size) 
     std::ofstream(ek::text::to_utf8(path), std::ios::binary | std::ios::trunc).write(static_cast<const char*>(data), std::streamsize(size));
 }
 inline std::string read_file(const std::wstring& path) {
-    std::ifstream in(ek::text::to_utf8(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(ek::text::to_utf8(path), std::ios::binary).rdbuf()), {});
 }
 
 // Keeps a value that is read only to be read, without arithmetic that could overflow.
@@ -45,12 +44,9 @@ void use(T value) { [[maybe_unused]] volatile T sink = value; }
 template <class Read>
 std::wstring text_of(Read read) {
     std::wstring out;
-    Tek_string_adapter* a = ek_string_adp_create(
-        [](const char* t, void* o) { *static_cast<std::wstring*>(o) = ek::text::to_wide(t ? t : ""); },
-        [](const wchar_t* t, void* o) { *static_cast<std::wstring*>(o) = t ? t : L""; }, &out);
-    read(a);
-    ek_string_adp_destroy(a);
-    return out;
+    Tek_string_adapter* a = ek_string_adp_create([](const char* t, void* o) { *static_cast<std::wstring*>(o) = ek::text::to_wide(t ? t : ""); },
+                                                 [](const wchar_t* t, void* o) { *static_cast<std::wstring*>(o) = t ? t : L""; }, &out);
+    return read(a), ek_string_adp_destroy(a), out;
 }
 
 // Reads the input from the front; past its end every value is 0.

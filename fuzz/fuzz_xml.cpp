@@ -24,9 +24,8 @@ void walk(Tek_xml_node* node, int depth, std::wstring& out) {
         const double d = ek_xnode_get_node_dbl(node, key.c_str(), -7.0);
         const unsigned long long bits = d == d ? std::bit_cast<unsigned long long>(d) : 1;  // every NaN alike
         out += text_of([&](Tek_string_adapter* a) { ek_xnode_get_node_wstr(node, key.c_str(), L"\x1F<none>", a); }) + L'|' +
-               std::to_wstring(ek_xnode_get_node_int(node, key.c_str(), -7)) + L'|' +
-               std::to_wstring(ek_xnode_get_node_int64(node, key.c_str(), -7)) + L'|' +
-               std::to_wstring(ek_xnode_get_node_bool(node, key.c_str(), false)) + L'|' + std::to_wstring(bits);
+               std::to_wstring(ek_xnode_get_node_int(node, key.c_str(), -7)) + L'|' + std::to_wstring(ek_xnode_get_node_int64(node, key.c_str(), -7)) +
+               L'|' + std::to_wstring(ek_xnode_get_node_bool(node, key.c_str(), false)) + L'|' + std::to_wstring(bits);
         walk(child, depth + 1, out);
         ek_xnode_close(child);
     }

@@ -6,7 +6,6 @@
 // Usage: fuzz_make_seeds <corpus folder>
 #include <cmath>
 #include <cstdio>
-#include <tuple>
 #include <vector>
 
 #include "ekx_file_vor4.h"
@@ -16,28 +15,18 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ek::fuzz::read_file;
 
 void save(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes; }
 
-// The metadata file again through the XML service, indented and in UTF-8.
-std::string as_utf8(const std::wstring& path) {
-    const std::wstring file = ek::fuzz::work_file("seed.xml");
-    Tek_xml_doc* doc = ek_xml_create();
-    const bool ok = ek_xml_load_from_file_w(doc, path.c_str()) && (ek_xml_set_encoding_w(doc, L"UTF-8"), ek_xml_set_whitespaces(doc, true),
-                                                                 ek_xml_save_to_file_w(doc, file.c_str()));
-    ek_xml_destroy(doc);
-    return ok ? ek::fuzz::read_file(file) : std::string();
-}
-
 struct Prop { const wchar_t* name; unsigned char kind, type; const wchar_t* caption; };
 
-// A document with the given geometry and properties, values written and statistics computed: its
-// metadata file, the same followed by a NUL and its first data file, and the same again in UTF-8.
-std::tuple<std::string, std::string, std::string> make_document(const std::string& name, unsigned char grid,
-                                                                const std::vector<long long>& dims, const std::vector<Prop>& props) {
-    const std::wstring path = ek::fuzz::work_file(name + ".xml");
+// A document with the given geometry and properties, values written and statistics computed, saved
+// as seeds: its metadata file alone and followed by a NUL and its first data file, and again in UTF-8.
+bool make_document(const fs::path& corpus, const std::string& name, unsigned char grid, const std::vector<long long>& dims, const std::vector<Prop>& props) {
+    const std::wstring path = ek::fuzz::work_file(name + ".xml"), utf8 = ek::fuzz::work_file("seed.xml");
     TekVor4* h = ek_vor4_file_create_w(path.c_str());
-    if (!h) return {};
+    if (!h) return false;
     ek_vor4_set_grid_type(h, grid), ek_vor4_set_dimensions_64(h, dims.data()), ek_vor4_set_x0(h, 1000.5), ek_vor4_set_y0(h, -20.25);
     ek_vor4_set_dx(h, 2.5), ek_vor4_set_dy(h, 0.5), ek_vor4_set_azimuth(h, 30), ek_vor4_set_earthplane(h, true);
     for (const Prop& prop : props) {
@@ -56,32 +45,15 @@ std::tuple<std::string, std::string, std::string> make_document(const std::strin
     ek_vor4_prop_set_temp_status(h, 0, props.size() > 3);
     const std::wstring data_file = ek::fuzz::text_of([&](Tek_string_adapter* a) { ek_vor4_prop_get_prop_file_name_w(h, 0, a); });
     ek_vor4_file_close(h);
-    const std::string meta = ek::fuzz::read_file(path);
-    return {meta, meta + '\0' + (data_file.empty() ? std::string() : ek::fuzz::read_file(data_file)), as_utf8(path)};
-}
-
-// Scripts for the edit target (property, operation, arguments per step): each operation alone with a
-// spread of arguments, then mixed runs with an undo or a redo every fifth step (a fixed pseudo-random
-// sequence, so every run writes the same).
-void edit_seeds(const fs::path& out) {
-    for (int op = 0; op < ek::fuzz::k_edit_ops; ++op) {
-        std::string s;
-        for (int rep = 0; rep < 4; ++rep) {
-            s += {char(rep), char(op)};
-            for (int k = 0; k < 12; ++k) s += char(k * 37 + rep * 11 + op);
-        }
-        save(out / ("op" + std::to_string(op)), s);
-    }
-    unsigned state = 12345;
-    auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
-    for (int n = 0; n < 8; ++n) {
-        std::string s;
-        for (int step = 0; step < 40; ++step) {
-            s += {char(next() % 4), char(step % 5 == 4 ? 15 + next() % 2 : next() % ek::fuzz::k_edit_ops)};
-            for (int k = 0; k < 10; ++k) s += char(next());
-        }
-        save(out / ("mix" + std::to_string(n)), s);
-    }
+    // The metadata file again through the XML service, indented and in UTF-8.
+    Tek_xml_doc* doc = ek_xml_create();
+    const bool ok = ek_xml_load_from_file_w(doc, path.c_str()) && (ek_xml_set_encoding_w(doc, L"UTF-8"), ek_xml_set_whitespaces(doc, true),
+                                                                 ek_xml_save_to_file_w(doc, utf8.c_str()));
+    ek_xml_destroy(doc);
+    const std::string meta = read_file(path);
+    save(corpus / "open_document" / name, meta + '\0' + (data_file.empty() ? std::string() : read_file(data_file)));
+    save(corpus / "open_document" / (name + "_meta"), meta), save(corpus / "xml" / name, meta), save(corpus / "xml" / (name + "_utf8"), read_file(utf8));
+    return ok && !meta.empty();
 }
 
 }  // namespace
@@ -100,13 +72,20 @@ int main(int argc, char** argv) {
         {"func1d", 7, {3, 2, 1}, {{L"F", 0, 0, L"Func"}}}, {"line", 1, {9, 1, 1}, {{L"V", 2, 2, L"V"}}}, {"empty", 0, {1, 1, 1}, {}},
     };
     int written = 0;
-    for (const auto& d : docs) {
-        const auto [meta, with_data, utf8] = make_document(d.name, d.grid, d.dims, d.props);
-        if (meta.empty()) continue;
-        save(corpus / "open_document" / d.name, with_data), save(corpus / "open_document" / (std::string(d.name) + "_meta"), meta);
-        save(corpus / "xml" / d.name, meta), save(corpus / "xml" / (std::string(d.name) + "_utf8"), utf8), ++written;
+    for (const auto& d : docs) written += make_document(corpus, d.name, d.grid, d.dims, d.props);
+    // Scripts for the edit target (property, operation, arguments per step): each operation alone with
+    // a spread of arguments, then mixed runs with an undo or a redo every fifth step (a fixed
+    // pseudo-random sequence, so that every run writes the same).
+    unsigned state = 12345;
+    auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
+    for (int n = 0, ops = ek::fuzz::k_edit_ops; n < ops + 8; ++n) {
+        std::string s;
+        for (int step = 0; step < (n < ops ? 4 : 40); ++step) {
+            s += n < ops ? std::string{char(step), char(n)} : std::string{char(next() % 4), char(step % 5 == 4 ? 15 + next() % 2 : next() % ops)};
+            for (int k = 0; k < (n < ops ? 12 : 10); ++k) s += char(n < ops ? k * 37 + step * 11 + n : int(next()));
+        }
+        save(corpus / "edit_history" / (n < ops ? "op" + std::to_string(n) : "mix" + std::to_string(n - ops)), s);
     }
-    edit_seeds(corpus / "edit_history");
     std::printf("seed documents written: %d\n", written);
     return written == static_cast<int>(std::size(docs)) ? 0 : 1;
 }

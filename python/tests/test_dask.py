@@ -15,10 +15,8 @@ def test_two_worker_processes_compute_the_library_statistics(tmp_path):
     values = (rng.integers(0, 99, (256, 192)) + 0.25).astype(np.float32)
     values[rng.random(values.shape) < 0.05] = np.nan
     values[0, 0], values[-1, -1] = 0.0, 99.0
-    path = tmp_path / "big.xml"
-    with vor4.create(path, "gt2D", values.shape) as doc:
-        prop = doc.add_property("Depth", np.float32)
-        prop.write(values)
+    with vor4.create(path := tmp_path / "big.xml", "gt2D", values.shape) as doc:
+        (prop := doc.add_property("Depth", np.float32)).write(values)
         stats, hist = prop.statistics(update=True), prop.histogram(update=True)
     assert (hist.lower, hist.upper) == (0.0, 99.0)
 

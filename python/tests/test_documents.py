@@ -41,10 +41,9 @@ VALUES = [
 @pytest.mark.parametrize("dtype, values, expected", VALUES, ids=[np.dtype(v[0]).name for v in VALUES])
 def test_written_values_are_the_bytes_of_the_data_file(tmp_path, dtype, values, expected):
     with vor4.create(tmp_path / "v.xml", "gt1D", (len(values),)) as doc:
-        prop = doc.add_property("P", dtype)
-        prop.write(np.array(values, dtype))
-        path = prop.file_path
-    raw = open(path, "rb").read()
+        (prop := doc.add_property("P", dtype)).write(np.array(values, dtype))
+        raw_path = prop.file_path
+    raw = open(raw_path, "rb").read()
     # Any NaN pattern is a missing value.
     assert raw[:8] == expected[:8] and np.isnan(np.frombuffer(raw[8:], "<f4")).all() if dtype is np.float32 else raw == expected
     with vor4.open(tmp_path / "v.xml") as doc:
@@ -61,9 +60,7 @@ MISSING = [
 @pytest.mark.parametrize("stored, requested, expected", MISSING, ids=[f"{np.dtype(s).name}-as-{np.dtype(r).name}" for s, r, _ in MISSING])
 def test_new_properties_read_as_missing_values(tmp_path, stored, requested, expected):
     with vor4.create(tmp_path / "m.xml", "gt2D", (2, 3)) as doc:
-        got = doc.add_property("P", stored).read(dtype=requested)
-    assert got.dtype == np.dtype(requested)
-    np.testing.assert_array_equal(got, np.full((2, 3), expected, requested))
+        np.testing.assert_array_equal(doc.add_property("P", stored).read(dtype=requested), np.full((2, 3), expected, requested), strict=True)
 
 
 def test_properties_keep_document_order_and_attributes_across_a_reopen(tmp_path):
@@ -91,8 +88,6 @@ def test_writes_at_offsets_convert_and_leave_other_cells(tmp_path):
                 (np.arange(12).reshape(1, 3, 4), (0, 0, 0), np.arange(12).reshape(1, 3, 4)),  # whole slice: one run
                 (np.array([[[np.nan], [5.0]]], np.float32), (1, 0, 0), [[[2147483647], [5]]])]:  # NaN: missing value
             prop.write(array, offset=(z, y, x))
-            d, h, w = array.shape
-            expected[z:z + d, y:y + h, x:x + w] = cells
-        prop[1, 1, :] = 9  # broadcast assignment
-        expected[1, 1, :] = 9
+            expected[z:z + array.shape[0], y:y + array.shape[1], x:x + array.shape[2]] = cells
+        prop[1, 1, :] = expected[1, 1, :] = 9  # broadcast assignment
         np.testing.assert_array_equal(on_disk(prop.file_path, np.int32).reshape(2, 3, 4), expected)

@@ -18,8 +18,7 @@ LAYOUTS = [
 
 @pytest.mark.parametrize("grid_type, shape, origin, cell, azimuth, dims, coords", LAYOUTS, ids=["2d", "3d", "1d", "rotated"])
 def test_dims_and_cell_centre_coordinates(tmp_path, grid_type, shape, origin, cell, azimuth, dims, coords):
-    path = tmp_path / "l.xml"
-    with vor4.create(path, grid_type, shape, origin=origin, cell=cell, azimuth=azimuth) as doc:
+    with vor4.create(path := tmp_path / "l.xml", grid_type, shape, origin=origin, cell=cell, azimuth=azimuth) as doc:
         doc.add_property("V", np.float32).write(np.arange(np.prod(shape), dtype=np.float32).reshape(shape))
     with xr.open_dataset(path, engine="vor4") as ds, vor4.open(path) as doc:
         assert ds.V.dims == dims and ds.V.shape == shape and set(ds.coords) == set(coords)
@@ -31,18 +30,14 @@ def test_dims_and_cell_centre_coordinates(tmp_path, grid_type, shape, origin, ce
 
 
 def test_variables_carry_attributes_and_fill_values(tmp_path):
-    path = tmp_path / "a.xml"
-    with vor4.create(path, "gt2D", (2, 3), origin=(5.0, 6.0)) as doc:
-        depth = doc.add_property("Depth", np.float32, "pkQuantCriter")
-        depth.write(np.array([[1, 2, np.nan], [4, 5, 6]], np.float32))
+    with vor4.create(path := tmp_path / "a.xml", "gt2D", (2, 3), origin=(5.0, 6.0)) as doc:
+        (depth := doc.add_property("Depth", np.float32, "pkQuantCriter")).write(np.array([[1, 2, np.nan], [4, 5, 6]], np.float32))
         depth.caption, depth.precision = "Глубина", "0.0"
         depth.statistics(update=True)
         doc.add_property("Code", np.int32, "pkClass").write(np.array([[1, 2147483647, 3], [4, 5, 6]]))
         doc.add_property("Mask", np.bool_, "pkMask")
     with xr.open_dataset(path, engine="vor4") as ds:
-        a = ds.Depth.attrs
-        assert list(ds.data_vars) == ["Depth", "Code", "Mask"]
-        assert (a["caption"], a["kind"], a["precision"], a["data_type"]) == ("Глубина", "pkQuantCriter", "0.0", "dtSingle")
+        assert list(ds.data_vars) == ["Depth", "Code", "Mask"] and ((a := ds.Depth.attrs)["caption"], a["kind"], a["precision"], a["data_type"]) == ("Глубина", "pkQuantCriter", "0.0", "dtSingle")
         assert (a["statistics_min"], a["statistics_max"], a["statistics_mean"], a["statistics_missing"]) == (1, 6, 3.6, 1)
         assert np.isnan(ds.Depth.encoding["_FillValue"]) and ds.Depth.dtype == np.float32 and ds.Code.encoding["_FillValue"] == vor4.FILL_INT32
         np.testing.assert_array_equal(ds.Code.values, [[1, np.nan, 3], [4, 5, 6]])
@@ -53,12 +48,10 @@ def test_variables_carry_attributes_and_fill_values(tmp_path):
 
 
 def test_point_sets_have_their_coordinate_properties_as_coordinates(tmp_path):
-    path = tmp_path / "p.xml"
-    with vor4.create(path, "gt2dCoord", (3,)) as doc:
+    with vor4.create(path := tmp_path / "p.xml", "gt2dCoord", (3,)) as doc:
         for name, values in (("E", [1.0, 2.0, 3.0]), ("N", [7.0, 8.0, 9.0]), ("T", [0.5, 0.25, 0.125])):
             doc.add_property(name, np.float64).write(np.array(values))
-        doc.set_coordinate_property("x", "E")
-        doc.set_coordinate_property("y", "N")
+        doc.set_coordinate_property("x", "E"), doc.set_coordinate_property("y", "N")
     with xr.open_dataset(path, engine="vor4") as ds:
         assert list(ds.data_vars) == ["T"] and set(ds.coords) == {"E", "N"} and ds.T.dims == ("index",)
         assert ds.T.sel(index=ds.E > 1.5).N.values.tolist() == [8.0, 9.0]

@@ -4,11 +4,7 @@ centre must equal what the library gives (its geotransform, cell location and re
 must be those of the arrays imported.
 
 Run as: python3 gdal_roundtrip.py VOR4 LIBRARY_PROBE WORK_FOLDER"""
-import math
-import os
-import shutil
-import subprocess
-import sys
+import math, os, shutil, subprocess, sys  # noqa: E401
 
 import numpy as np
 from osgeo import gdal
@@ -30,9 +26,7 @@ checked = 0
 
 def run(*args):
     done = subprocess.run(args, capture_output=True, text=True)
-    if done.returncode != 0:
-        sys.exit(f"{' '.join(args)} failed: {done.stderr}")
-    return done.stdout
+    return done.stdout if done.returncode == 0 else sys.exit(f"{' '.join(args)} failed: {done.stderr}")
 
 
 for doc_name, shape, geometry in DOCUMENTS:
@@ -54,8 +48,7 @@ for doc_name, shape, geometry in DOCUMENTS:
         pixels = [b.ReadAsArray().astype(np.float64) for b in bands]
         masks = [b.GetMaskBand().ReadAsArray() == 0 for b in bands]
         for line in run(probe, doc, name).splitlines():
-            k, c, r, x, y, col, row, value = line.split()
-            k, c, r, col, row, x, y, value = int(k), int(c), int(r), int(col), int(row), float(x), float(y), float(value)
+            k, c, r, x, y, col, row, value = (float(w) if i in (3, 4, 7) else int(w) for i, w in enumerate(line.split()))
             where, cell = f"{doc_name} {name} layer {k} column {c} row {r}", (k, r, c) if len(shape) == 3 else (r, c)
             # The library's value is the imported one (a missing value reads back as NaN, a byte as itself).
             assert (math.isnan(value) and missing[cell]) or value == float(values[cell]), f"{where}: library {value}, imported {values[cell]}"

@@ -11,9 +11,8 @@ namespace {
 
 TEST(Vor4Text, Utf8ToWideAndBack) {
     const struct { const char* name; std::string utf8; std::wstring wide; bool round_trip; } rows[] = {
-        {"ascii", "A~\x7F", L"A~\x7F", true}, {"two-byte bounds", "\xC2\x80\xDF\xBF", L"\x80\x7FF", true},
-        {"three-byte bounds", "\xE0\xA0\x80\xEF\xBF\xBF", L"\x800\xFFFF", true},
-        {"four-byte bounds", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", L"\x10000\x10FFFF", true}, {"cyrillic", "Глубина", L"Глубина", true},
+        {"ascii", "A~\x7F", L"A~\x7F", true}, {"two-byte bounds", "\xC2\x80\xDF\xBF", L"\x80\x7FF", true}, {"cyrillic", "Глубина", L"Глубина", true},
+        {"three-byte bounds", "\xE0\xA0\x80\xEF\xBF\xBF", L"\x800\xFFFF", true}, {"four-byte bounds", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", L"\x10000\x10FFFF", true},
         {"past U+10FFFF: every byte replaced", "\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD", false},
         {"overlong", "\xC0\xAFx", L"\xFFFD\xFFFDx", false}, {"surrogate", "\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD", false},
         {"truncated at the end", "a\xE2\x82", L"a\xFFFD\xFFFD", false}, {"lone continuation and 0xFF", "\x80\xFF", L"\xFFFD\xFFFD", false},
