@@ -24,6 +24,9 @@ step "Wine: prefix $WINEPREFIX"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1 || true
 fi
+# A server still running (the one wineboot started, or one an earlier run left) refuses -p.
+wineserver -k 2>/dev/null || true
+wineserver -w
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 wine cmd /c exit >/dev/null 2>&1 || true   # waits for the prefix, and starts Wine's services outside ctest (a test
