@@ -27,7 +27,7 @@ TEST(MappedRead, FollowsEveryChangeOfTheFile) {
         {"value set, not yet written back", [](P& p, auto&) { p.setValueSingle(19, -7); }, 0, {0, 3, 5, 8, 100, 13, 16, -7, 21}},
         {"cut short beside the property", [](P&, auto& f) { fs::resize_file(f, 17 * 4); }, 2, {}},
         {"grown again beside the property", [](P&, auto& f) { fs::resize_file(f, 32 * 4); }, 0, {0, 3, 5, 8, 100, 13, 16, 0, 0}},
-        {"0 bytes", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
+        {"0 bytes beside the property", [](P&, auto& f) { fs::resize_file(f, 0); }, 2, {}},
         {"recreated", [](P& p, auto&) { p.init(true); }, 0, Values(9, NaN)},
         {"recreated larger", [&](P& p, auto&) { p.setSize(16, 8, 1), p.init(true);
              p.write_data(0, encode(ramp(128, 0), dtSingle).data(), 128, dtSingle, 0); }, 0, {0, 3, 5, 16, 19, 21, 32, 35, 37}},
