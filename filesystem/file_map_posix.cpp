@@ -14,40 +14,17 @@
 #include <cstdint>
 #include <vector>
 
-#include "filesystem/fileio.h"
+#include "filesystem/fileio_os.h"
 
 namespace ek::detail {
 
-const unsigned char* fileio_win::map_view(uint64_t offset, uint64_t n) {
-    if (handle == invalid_handle || n == 0) return nullptr;
-    struct stat st;
-    if (::fstat(handle, &st) != 0 || st.st_size <= 0) {
-        unmap();
-        return nullptr;
-    }
-    const uint64_t length = static_cast<uint64_t>(st.st_size);
-    if (offset > length || n > length - offset) {
-        unmap();
-        return nullptr;
-    }
-    if (map_base != nullptr && map_length != length) unmap();
-    if (map_base == nullptr) {
-        if (length == map_refused || length > SIZE_MAX) return nullptr;
-        void* const p = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_SHARED, handle, 0);
-        if (p == MAP_FAILED) {
-            map_refused = length;
-            return nullptr;
-        }
-        map_base = static_cast<const unsigned char*>(p);
-        map_length = length;
-    }
-    return map_base + offset;
+const unsigned char* os_map(os_handle handle, uint64_t length) {
+    void* const p = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_SHARED, handle, 0);
+    return p == MAP_FAILED ? nullptr : static_cast<const unsigned char*>(p);
 }
 
-void fileio_win::unmap() {
-    if (map_base != nullptr) ::munmap(const_cast<unsigned char*>(map_base), static_cast<size_t>(map_length));
-    map_base = nullptr;
-    map_length = 0;
+void os_unmap(const unsigned char* base, uint64_t length) {
+    ::munmap(const_cast<unsigned char*>(base), static_cast<size_t>(length));
 }
 
 void fileio_win::prefetch(const std::vector<uint64_t>& offsets, uint64_t n) const {

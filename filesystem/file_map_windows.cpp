@@ -9,44 +9,19 @@
 #include <cstdint>
 #include <vector>
 
-#include "filesystem/fileio.h"
+#include "filesystem/fileio_os.h"
 
 namespace ek::detail {
 
-const unsigned char* fileio_win::map_view(uint64_t offset, uint64_t n) {
-    if (handle == invalid_handle || n == 0) return nullptr;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle, &size) || size.QuadPart <= 0) {
-        unmap();
-        return nullptr;
-    }
-    const uint64_t length = static_cast<uint64_t>(size.QuadPart);
-    if (offset > length || n > length - offset) {
-        unmap();
-        return nullptr;
-    }
-    if (map_base != nullptr && map_length != length) unmap();
-    if (map_base == nullptr) {
-        if (length == map_refused || length > SIZE_MAX) return nullptr;
-        // The view keeps the mapping object alive; its handle is not needed afterwards.
-        HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        void* const p = mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(length)) : nullptr;
-        if (mapping) CloseHandle(mapping);
-        if (p == nullptr) {
-            map_refused = length;
-            return nullptr;
-        }
-        map_base = static_cast<const unsigned char*>(p);
-        map_length = length;
-    }
-    return map_base + offset;
+const unsigned char* os_map(os_handle handle, uint64_t length) {
+    // The view keeps the mapping object alive; its handle is not needed afterwards.
+    HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    void* const p = mapping ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(length)) : nullptr;
+    if (mapping) CloseHandle(mapping);
+    return static_cast<const unsigned char*>(p);
 }
 
-void fileio_win::unmap() {
-    if (map_base != nullptr) UnmapViewOfFile(map_base);
-    map_base = nullptr;
-    map_length = 0;
-}
+void os_unmap(const unsigned char* base, uint64_t) { UnmapViewOfFile(base); }
 
 // Only a hint, and Windows 7 has no call to give it (PrefetchVirtualMemory came with Windows 8):
 // the pages are read as they are touched.

@@ -132,4 +132,32 @@ bool fileio_win::truncate(uint64_t length) {
     return os_set_length(handle, length);
 }
 
+// The file's length is checked on every request: a mapped page past the end of a file that has
+// become shorter would fault, where a read merely comes up short.
+const unsigned char* fileio_win::map_view(uint64_t offset, uint64_t n) {
+    if (handle == invalid_handle || n == 0) return nullptr;
+    uint64_t length = 0;
+    if (!os_size(handle, length) || length == 0 || offset > length || n > length - offset) {
+        unmap();
+        return nullptr;
+    }
+    if (map_base != nullptr && map_length != length) unmap();
+    if (map_base == nullptr) {
+        if (length == map_refused || length > SIZE_MAX) return nullptr;
+        map_base = os_map(handle, length);
+        if (map_base == nullptr) {
+            map_refused = length;
+            return nullptr;
+        }
+        map_length = length;
+    }
+    return map_base + offset;
+}
+
+void fileio_win::unmap() {
+    if (map_base != nullptr) os_unmap(map_base, map_length);
+    map_base = nullptr;
+    map_length = 0;
+}
+
 }  // namespace ek::detail

@@ -36,5 +36,8 @@ void os_close(os_handle handle);
 // The file's length; false when it cannot be determined.
 bool os_size(os_handle handle, uint64_t& size);
 bool os_set_length(os_handle handle, uint64_t length);
+// A read-only view of the first `length` bytes of the file (null when the system refuses), and its release.
+const unsigned char* os_map(os_handle handle, uint64_t length);
+void os_unmap(const unsigned char* base, uint64_t length);
 
 }  // namespace ek::detail
