@@ -67,9 +67,8 @@ TEST(RunRead, ConversionAndResamplingTable) {
             TempDir dir;
             auto p = holding(dir, row.types[0], row.values);
             const size_t n = row.values.size(), m = row.outputs ? size_t(row.outputs) : n;
-            const Values& expected = row.of(type);
             Values want(2 * m + 1, 77);  // output k in slot 2 (m - k) - 1
-            for (size_t k = 0; k < m; ++k) want[2 * (m - k) - 1] = expected[k];
+            for (size_t k = 0; k < m; ++k) want[2 * (m - k) - 1] = row.of(type)[k];
             Bytes got = encode(Values(want.size(), 77), type);
             ASSERT_EQ(p->readRawData(0, (long long)n, &got[(2 * m - 1) * type_size(type)], (long long)m, type, -2), 0);
             EXPECT_EQ(text(decode(got, type)), text_as(want, type)) << row.name << ", requested type " << int(type);
@@ -237,14 +236,10 @@ TEST(WindowWrite, RowsSlicesAndStridesOfEitherSign) {
     ASSERT_TRUE(p->init(true) && q->init(true));
     const double src[6] = {1, 2, -9, 3, 4, -9};  // 2 x 2 at (1, 1), row pitch 3
     const unsigned char b[4] = {5, 0, 6, 0}, s[8] = {1, 2, 0, 0, 3, 4, 0, 0};
-    const int t[16] = {10, 0, 11, 0, 12, 0, 13, 0, 14, 0, 15, 0, 16, 0, 17, 0};
     ASSERT_EQ(codes({p->write_data2d(1, 1, src, 2, 2, dtDouble, 0, 3), p->write_data2d(3, 0, b, 1, 2, dtByte, 2, 0)}), "00");  // stride 2, pitch 2 w
     EXPECT_EQ(text(file_values(*p, 12)), text({inull, inull, inull, 5, inull, 1, 2, 6, inull, 3, 4, inull}));
     ASSERT_EQ(q->write_data3d(1, 0, 1, s, 1, 2, 2, dtByte, 0, 1, 4), 0);  // 1 x 2 x 2 at (1, 0, 1), pitches 1 and 4
     EXPECT_EQ(file_bytes(q->getFileNameW()), (Bytes{255, 255, 255, 255, 255, 1, 255, 2, 255, 3, 255, 4}));
-    // Stride 2 with default pitches, then no stride.
-    ASSERT_EQ(codes({q->write_data3d(0, 0, 1, t, 2, 2, 2, dtInteger, 2, 0, 0), q->write_data3d(0, 0, 0, s, 2, 2, 1, dtByte, 0, 0, 0)}), "00");
-    EXPECT_EQ(file_bytes(q->getFileNameW()), (Bytes{1, 2, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17}));
 
     const Strided cases[] = {
         {"2D rows flipped", 2, 1, 3, 1, -3, 0, {3, 4, 5, 0, 1, 2}}, {"2D columns flipped", 2, 1, 2, -1, 3, 0, {2, 1, 0, 5, 4, 3}},
@@ -447,8 +442,7 @@ TEST(PropertyFile, MissingShortLockedSharedClosedAndDeletedFiles) {
     EXPECT_EQ(text(file_values(*p, 3)), "2147483647 42 2147483647");
     ASSERT_TRUE(other.open(p->getFileNameW(), L"rb+"));  // the file is free for others now
     EXPECT_TRUE(p->getValueInt(1, i[0]) && i[0] == 42);  // and the window still serves values
-    other.close();
-    p->close();  // twice is harmless
+    other.close(), p->close();  // closing twice is harmless
     holding(dir, dtDouble, {NaN, NaN}, gt1D, 1, 1, "dtor")->setValueDouble(0, 2.5);
     EXPECT_EQ(text(decode(file_bytes(dir.file("dtor.property")), dtDouble)), "2.5 nan");
     auto g = holding(dir, dtSingle, {1, 2, 3, 4}, gt1D, 1, 1, "gone");

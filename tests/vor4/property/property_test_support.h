@@ -29,10 +29,9 @@ inline Bytes file_bytes(const std::wstring& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// False when the file cannot be written: on Windows while a property holds it open.
-inline bool put_bytes(const std::wstring& path, const Bytes& bytes) {
+inline void put_bytes(const std::wstring& path, const Bytes& bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    return bool(out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())));
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline size_t type_size(unsigned char t) { return t == dtDouble ? 8 : t == dtSingle || t == dtInteger ? 4 : 1; }
