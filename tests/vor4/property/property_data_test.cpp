@@ -22,8 +22,7 @@ std::string access(TekVor4PropertyImpl& p) {
            (p.getValueSingle(0, f[0]) ? "v" : "-");
 }
 
-// Whole-grid transfers of 4 x 1 x 1, 3 x 2 x 1 or 2 x 2 x 2 objects; `layout` gives the object in each
-// slot of the caller's buffer (-1: none), `first` the slot handed to the call.
+// Transfers of whole 4x1x1, 3x2x1 or 2x2x2 grids; `layout`: object per slot (-1: none); `first`: slot passed.
 struct Strided { const char* name; long long ny, nz, first, stride, pitch, slicePitch; std::vector<int> layout; };
 
 int transfer(TekVor4PropertyImpl& p, const Strided& c, bool write, unsigned char* at, unsigned char t) {
@@ -35,8 +34,7 @@ int transfer(TekVor4PropertyImpl& p, const Strided& c, bool write, unsigned char
     return write ? p.write_data(0, at, 4, t, c.stride) : p.readRawData(0, 4, at, 4, t, c.stride);
 }
 
-// A row of a conversion table: `as` gives the expected values as a single, byte, integer, bitmask
-// and double; an empty entry stands for the values themselves, a lone entry for every type.
+// `as`: values expected as single, byte, integer, mask, double; empty: the values, a lone entry: every type.
 struct Conversion {
     const char* name; std::vector<unsigned char> types; Values values; long long outputs; std::vector<Values> as;
     const Values& of(unsigned char t) const { return t < as.size() && !as[t].empty() ? as[t] : as.size() == 1 ? as[0] : values; }
@@ -111,8 +109,7 @@ TEST(RunWrite, ConversionTable) {
                           4 * ek::vor::conv::convert_write(src, a, 1, 1, out, b), a <= dtDouble && b <= dtDouble ? 7 : 0) << int(a) << ">" << int(b);
 }
 
-// Mask bits: a write changes only the bits of its run, over byte boundaries and past the end
-// of a short file; reads and the bit helpers take the least significant bit first.
+// A mask write changes only its run's bits, across bytes and past a short file's end; bit 0 is the lowest.
 TEST(MaskBits, WritesKeepTheBitsAroundTheRun) {
     struct Row { const char* name; Bytes before; long long start; unsigned char srcType; Values src; long long stride; Bytes after; };
     const Row rows[] = {
@@ -165,7 +162,6 @@ TEST(RunReadWrite, LongRunsCrossEveryInternalPiece) {
     ASSERT_EQ(p->write_data(0, same.data(), n, dtInteger, 3), 0);
     EXPECT_EQ(mismatches(file_values(*p, size_t(n)), want), 0);
 
-    // Masks: a packed file read whole and resampled, then a long write inside a file of ones.
     const long long bits = 3 * 1024 * 1024 + 5, start = 13, count = bits - 20;
     Bytes packed(static_cast<size_t>((bits + 7) / 8)), unpacked(static_cast<size_t>(count));
     for (size_t i = 0; i < packed.size(); ++i) packed[i] = static_cast<unsigned char>(i * 37 + 11);

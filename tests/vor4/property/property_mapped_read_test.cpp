@@ -17,7 +17,6 @@ static int overview(TekVor4PropertyImpl& p, Values& out) {
     return out.assign(v.begin(), v.end()), r;
 }
 
-// One property through a sequence of changes, each followed by the overview.
 TEST(MappedRead, FollowsEveryChangeOfTheFile) {
     using P = TekVor4PropertyImpl;
     struct Row { const char* name; std::function<void(P&, const fs::path&)> change; int result; Values expected; };

@@ -193,8 +193,7 @@ TEST(Statistics, Validity) {
     EXPECT_EQ(p->getDfMax(), 40.0);
 }
 
-// The counts text: signed groups of eight hex digits, 100 counts whatever the length (a partial tail is ignored);
-// an empty text empties the counts, not valid.
+// Counts text: signed groups of 8 hex digits, 100 counts at any length (a partial tail ignored); empty: not valid.
 TEST(Histogram, CountsFromText) {
     std::string many; char g[9];
     for (int k = 1; k <= 130; ++k) many += (std::snprintf(g, sizeof g, "%08X", k), g);

@@ -80,8 +80,7 @@ inline Values file_values(const TekVor4Property& p, size_t n) {
     return p.getDataType() == dtBitmask ? unpack(bytes, n) : decode(bytes, p.getDataType());
 }
 
-// Values as comparable text: every NaN reads "nan", a negative zero "-0"; text_as gives them as
-// the type holds them (a double rounded to single for a single).
+// Values as text: every NaN reads "nan", a negative zero "-0"; text_as: as the type holds them (rounded).
 inline std::string text(const Values& values) {
     std::string out; char buf[40];
     for (double v : values) out += (std::snprintf(buf, sizeof buf, std::isnan(v) ? "%snan" : "%s%.17g", out.empty() ? "" : " ", v), buf);

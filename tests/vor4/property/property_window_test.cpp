@@ -11,8 +11,7 @@ using namespace ek::test;
 // The value at index through the window; -1 when the getter fails.
 static int value_at(TekVor4PropertyImpl& p, long long index) { int v = 0; return p.getValueInt(index, v) ? v : -1; }
 
-// The window: up to 8192 values centred on the index, inside the property; after the file changes behind a
-// closed property, old values stay inside it.
+// The window: up to 8192 values centred on the index, within the property; it keeps old values the file lost.
 TEST(ValueWindow, Placement) {
     struct Step { double rewrite; long long index; int expected; };  // rewrite: the file becomes base + index first
     const std::pair<size_t, std::vector<Step>> rows[] = {
@@ -87,8 +86,7 @@ TEST(ValueWindow, SetterTable) {
         }
 }
 
-// A set value reaches the file before any run access; values a run write puts under the window are served by it
-// afterwards and never overwritten by it.
+// A set value reaches the file before any run access; the window serves what run writes put under it.
 TEST(ValueWindow, CoherentWithRunReadsAndWrites) {
     TempDir dir;
     auto p = holding(dir, dtInteger, ramp(10, 0));
