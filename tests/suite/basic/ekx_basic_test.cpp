@@ -194,8 +194,8 @@ TEST(UpdateEvent, IdsPropertyListsAndQueues) {
                 !ek_event_queue_get_end_update_event(nullptr, 0));
 }
 
-// A list that names no key (empty, malformed, or none) stands for "anything may have changed". Aggregating merges the details'
-// keys into the key's nested list, at every depth; a key without one is whole, stays whole, and merged with "anything" becomes whole.
+// A list naming no key (empty, malformed, none) stands for "anything may have changed". Aggregating merges the details'
+// keys into the key's nested list, at every depth; a key without one is whole and stays whole; merged with "anything", whole.
 TEST(PropList, FindAndAggregate) {
     Tuple list, empty, malformed, target;
     add(&list.t, "5"), add(&list.t, "Name"), tuple_resize(&malformed.t, 2);

@@ -19,12 +19,14 @@
 namespace ek::test {
 namespace {
 
-template <auto release> struct Closer { void operator()(auto* p) const { release(p); } };
-using Doc = std::unique_ptr<Tek_xml_doc, Closer<ek_xml_destroy>>;
-using Node = std::unique_ptr<Tek_xml_node, Closer<ek_xnode_close>>;
+struct DocCloser { void operator()(Tek_xml_doc* d) const { ek_xml_destroy(d); } };
+struct NodeCloser { void operator()(Tek_xml_node* n) const { ek_xnode_close(n); } };
+using Doc = std::unique_ptr<Tek_xml_doc, DocCloser>;
+using Node = std::unique_ptr<Tek_xml_node, NodeCloser>;
 
 inline Doc new_doc() { return Doc(ek_xml_create()); }
 inline Node root_of(Tek_xml_doc* doc) { return Node(ek_xml_get_root_w(doc, nullptr)); }
+struct Tree { Doc doc = new_doc(); Node root{ek_xml_set_root_w(doc.get(), L"R")}; };  // a new document and its root
 
 // What a string adapter is fed: wide text, or narrow text when a narrow reader is asked for.
 struct Captured {
@@ -115,8 +117,7 @@ TEST(XmlTree, ReadingSkipsTextTakesAttributesAndFindsTheRoot) {
 
 // Null handles, keys and texts fail; handles may be closed in any order, after their document or tree is gone (sanitizers watch).
 TEST(XmlHandles, NullEverywhereAndHandlesOutliveTheirTree) {
-    Doc doc = new_doc();
-    Node root(ek_xml_set_root_w(doc.get(), L"R"));
+    auto [doc, root] = Tree{};
     ASSERT_TRUE(ek_xnode_add_node_int(root.get(), L"A", 1));
     Captured c;
     ek_xml_destroy(nullptr), ek_xml_set_encoding_w(nullptr, L"UTF-8"), ek_xml_set_whitespaces(nullptr, true), ek_xnode_close(nullptr);
@@ -260,8 +261,7 @@ TEST_P(ValueRoundTrip, EveryTypeReadsBackAsWritten) {
                                 0x7FF0000000000001ull, 0xFFFDEADBEEF12345ull};  // NaNs with payloads
     const std::wstring texts[] = {L"  <a & b> \"q\" 'x' ]]> \t tab\r\nCRLF\x01 end  ", L"Глубина ä 中 \U0001F600 €", L"   ", L""};
     TempDir dir;
-    Doc doc = new_doc();
-    Node root(ek_xml_set_root_w(doc.get(), L"TGrDoc"));
+    auto [doc, root] = Tree{};
     auto key = [](wchar_t kind, size_t i) { return kind + std::to_wstring(i); };
     for (size_t i = 0; i < std::size(ints); ++i) ASSERT_TRUE(ek_xnode_add_node_int(root.get(), key('I', i).c_str(), ints[i]));
     for (size_t i = 0; i < std::size(longs); ++i) ASSERT_TRUE(ek_xnode_add_node_int64(root.get(), key('L', i).c_str(), longs[i]));
@@ -293,8 +293,7 @@ TEST(ValueReads, TextFormsOfNumbersAndBooleans) {
         {L"1.5", -1, -99, 1.5}, {L"-2.5e-3", -1, -99, -2.5e-3}, {L"12abc", -1, -99, -99.5}, {L"", -1, -99, -99.5}, {L"yes", -1, -99, -99.5},
         {L"1e400", -1, -99, -99.5}, {L"--1", -1, -99, -99.5}, {L"+-1", -1, -99, -99.5}, {L"0x10", -1, -99, -99.5}, {L"Infinity", -1, -99, INFINITY},
         {L"-1.#INF", -1, -99, -INFINITY}, {L"NAN(0x0)", -1, -99, -99.5}, {L"nan(0x12345678901234)", -1, -99, -99.5}};
-    Doc doc = new_doc();
-    Node root(ek_xml_set_root_w(doc.get(), L"R"));
+    auto [doc, root] = Tree{};
     for (const auto& r : rows) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(r.text)));
         ASSERT_TRUE(ek_xnode_add_node_wstr(root.get(), L"K", r.text));
@@ -308,11 +307,10 @@ TEST(ValueReads, TextFormsOfNumbersAndBooleans) {
                 std::bit_cast<uint64_t>(ek_xnode_get_node_dbl(root.get(), L"P", 0)) == 0xFFF00000DEADBEEFull);
 }
 
-// What callers rely on: a 64-bit integer reads as a double and, when it fits, as a 32-bit one; "True" as a boolean; narrow (UTF-8)
-// and wide keys name the same value, read either way. A missing key gives the default, a null narrow one "" fed once.
+// What callers rely on: 64-bit integers read as doubles and, when they fit, 32-bit ones; "True" as a boolean; narrow
+// (UTF-8) and wide keys name the same value, read either way. A missing key gives the default (a null text one: "").
 TEST(ValueReads, ReadsAcceptWhatTheOtherWritersWroteNarrowOrWide) {
-    Doc doc = new_doc();
-    Node root(ek_xml_set_root_w(doc.get(), L"R"));
+    auto [doc, root] = Tree{};
     Tek_xml_node* r = root.get();
     ASSERT_TRUE(ek_xnode_add_node_int64(r, L"Small", -123456) && ek_xnode_add_node_int64(r, L"Big", 1LL << 40) &&
                 ek_xnode_add_node_int64(r, L"Exact", 123456789012345LL) && ek_xnode_add_node_wstr(r, L"EarthPlane", L"True"));
