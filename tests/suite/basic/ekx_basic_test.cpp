@@ -1,5 +1,4 @@
-// The portable parts of ekx_basic: variants, tuples and tables; update events, queues and channels; the undo history; string
-// adapters and the transliteration of names.
+// The portable parts of ekx_basic: variants, tables, events and channels, the undo history, string adapters, transliteration.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -195,9 +194,8 @@ TEST(UpdateEvent, IdsPropertyListsAndQueues) {
                 !ek_event_queue_get_end_update_event(nullptr, 0));
 }
 
-// A list that names no key (empty, malformed, or none at all) stands for "anything may have changed".
-// Aggregating merges the keys of the details into the key's nested list, at every depth. A key without
-// a nested list is the whole key: it stays whole, and merged with "anything" a key becomes whole.
+// A list naming no key (empty, malformed, none) stands for "anything may have changed". Aggregating merges the details'
+// keys into the key's nested list, at every depth; a key without one is whole and stays whole; merged with "anything", whole.
 TEST(PropList, FindAndAggregate) {
     Tuple list, empty, malformed, target;
     add(&list.t, "5"), add(&list.t, "Name"), tuple_resize(&malformed.t, 2);

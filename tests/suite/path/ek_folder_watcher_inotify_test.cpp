@@ -1,6 +1,5 @@
 // Folder watchers: which changes reach a watcher, one announcement per burst, only on dispatch; watchers that come and go.
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,6 +9,7 @@
 
 #include "ekx_path.h"
 #include "support/child_process.h"
+#include "support/host_platform.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -38,11 +38,7 @@ struct Watched {
 
 void write(const fs::path& file, const std::string& text, std::ios::openmode mode = std::ios::trunc) { std::ofstream(file, mode) << text; }
 
-// Whether the wait handle signals within the time.
-bool pending(int ms = 0) {
-    pollfd p{static_cast<int>(ek_folder_watcher_get_wait_handle()), POLLIN, 0};
-    return ::poll(&p, 1, ms) == 1;
-}
+bool pending(int ms = 0) { return ek::test::wait_for_watch(ek_folder_watcher_get_wait_handle(), ms); }
 
 // The system watches of this process (Linux lists them with the descriptor).
 int system_watches() {
