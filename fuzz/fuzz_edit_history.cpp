@@ -1,6 +1,5 @@
-// A scripted sequence of edits, undo and redo over a small document loaded in memory. Each step takes
-// one byte for the property it works on, one for the operation and the next bytes for its arguments;
-// at the end everything is undone and redone once more before the document is released.
+// A scripted sequence of edits, undo and redo over a small document in memory: per step a byte for
+// the property, one for the operation, then its arguments; at the end all is undone and redone.
 #include <array>
 
 #include "ekx_file_vor4.h"

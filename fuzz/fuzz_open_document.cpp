@@ -1,7 +1,5 @@
-// Opens an arbitrary metadata file and walks all of it through the exported functions: the geometry,
-// every attribute of every property, a small window of values in each type, single values, statistics
-// and the histogram. Input: the metadata file, then optionally a NUL byte and the bytes every data
-// file of the document gets (XML text holds no NUL, so the split is unambiguous).
+// Opens an arbitrary metadata file and walks all of it through the exported functions. Input: the
+// metadata file, then optionally a NUL (XML holds none) and the bytes every data file gets.
 #include <vector>
 
 #include "ekx_file_vor4.h"

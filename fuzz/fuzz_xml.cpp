@@ -1,7 +1,5 @@
-// The XML service on arbitrary files: load, walk every element, read every value in every type, add
-// values, save in Windows-1251 and in UTF-8, and load each saved file again. Besides crashes this finds
-// trees that cannot be saved or saved files that do not read back the same: the walk of each saved
-// file must equal the walk of the tree it was saved from.
+// The XML service on arbitrary files: load, walk, read every value in every type, add values, save in
+// Windows-1251 and in UTF-8; each saved file must load and walk as the tree it was saved from.
 #include <bit>
 
 #include "ekx_io.h"

@@ -79,8 +79,8 @@ int hold_open(const std::vector<W>& args) {
     return wait_for_marker(args[3]) ? 0 : 2;
 }
 
-// Readers share a file; a writer excludes everyone; a refused "wb" truncates nothing. So between two
-// handles of this process, and with the holder in another process.
+// Readers share a file; a writer excludes everyone; a refused "wb" truncates nothing. Within this
+// process and across processes.
 TEST(FileIoShare, ReadersShareAWriterExcludesEveryone) {
     const struct { const wchar_t *held, *mode; bool opens; } rows[] = {
         {L"rb", L"rb", true}, {L"rb", L"rb+", false}, {L"rb", L"wb", false}, {L"rb+", L"rb", false}, {L"rb+", L"rb+", false}};

@@ -1,7 +1,5 @@
-// Child processes for tests that need another process: the test runs a task in a child and
-// waits for it. A task is a plain function of text arguments, not a closure, so that a platform
-// without fork can start the test program again with the task and its arguments instead (the
-// test program's main, test_main.cpp, runs it there).
+// Child processes for tests. A task is a plain function of text arguments, not a closure, so that
+// a platform without fork can start the test program again with the task and its arguments.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +11,7 @@ namespace ek::test {
 
 using ChildTask = int (*)(const std::vector<std::wstring>& args);
 
-// A child process running a task; it ends by itself when the task returns, with the task's
-// result as its exit code.
+// A child process running a task; the task's result is its exit code.
 class Child {
 public:
     Child(ChildTask task, std::vector<std::wstring> args);
@@ -27,8 +24,7 @@ public:
     // Ends the child at once, as a crash or a power cut would, and waits for it.
     void kill();
 
-    // Waits for the end: the task's result, or -1 when there was no child or it did not end
-    // normally.
+    // The task's result, or -1 when there was no child or it did not end normally.
     int wait();
 
 private:

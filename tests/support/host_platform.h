@@ -1,6 +1,5 @@
 // What differs between the platforms a test runs on, behind one interface, so that test bodies
-// stay free of conditional code: the host's narrow code page, the environment, the floating-point
-// traps and reserved address space.
+// stay free of conditional code.
 #pragma once
 
 #include <cstddef>
@@ -12,16 +11,11 @@
 
 namespace ek::test {
 
-// --- text ---------------------------------------------------------------------------------------
-
-// The code page of the host's narrow text as the library sees it: the ANSI code page on Windows
-// (GetACP, which the locale chooses), on Linux 65001 (UTF-8) unless EKX_NARROW_ENCODING says
-// windows-1251.
+// The code page of the host's narrow text as the library sees it: GetACP() on Windows; on Linux
+// 65001 (UTF-8) unless EKX_NARROW_ENCODING says windows-1251.
 unsigned narrow_code_page();
 
-// One expectation for each code page the tests meet: UTF-8 (the Linux default, and a Windows
-// locale without an ANSI page), Windows-1251 (Cyrillic) and Windows-1252 (Western). here() is
-// this run's.
+// One expectation for each code page the tests meet; here() is this run's.
 template <class T> struct PerCodePage {
     T utf8, cp1251, cp1252;
     const T& here() const {
@@ -35,16 +29,14 @@ template <class T> struct PerCodePage {
 std::filesystem::path wide_path(const std::wstring& wide);
 std::wstring wide_text(const std::filesystem::path& path);
 
-// A symbolic link at `link` to `target` (a folder or a file); false where the system or the account
-// allows none (Windows without the privilege, Wine), and the test goes on without it.
+// A symbolic link at `link` to `target`; false where the system or the account allows none (Wine).
 bool make_link(const std::filesystem::path& target, const std::filesystem::path& link, bool folder);
 
 // A FIFO (named pipe) at `path`; false where the system has none in its file system (Windows).
 bool make_fifo(const std::filesystem::path& path);
 
 // Files this process writes may not grow past `bytes` while the object lives, so that a write
-// fails half-way as on a full disk; active() is false where the system sets no such limit
-// (Windows).
+// fails half-way as on a full disk; active() is false where the system has no such limit.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(uint64_t bytes);
@@ -61,23 +53,18 @@ private:
 
 // Whether the file system tells names differing only in letter case apart (Linux: yes; Windows: no).
 extern const bool k_case_sensitive_files;
-// Whether another writer can change a file while a property holds it open for reading (Linux:
-// yes, its locks bind only those who take them; Windows: no, the share modes forbid it).
+// Whether another writer can change a file a property holds open for reading (Linux: its locks
+// bind only those who take them; Windows: the share modes forbid it).
 extern const bool k_writers_beside_readers;
 
-// A path from UTF-8 text on every platform (a plain narrow string is the C library's code page
-// on Windows).
+// A path from UTF-8 text (a plain narrow string is the C library's code page on Windows).
 inline std::filesystem::path utf8_path(std::string_view utf8) { return std::u8string(utf8.begin(), utf8.end()); }
 
-// Waits until the folder watchers have changes for their dispatch (their wait handle is ready), at
-// most timeout_ms; false when none came. Linux reports a change as it happens, Windows a moment
-// later, and another process's change may come after that process ended.
+// Waits at most timeout_ms until the folder watchers' wait handle is ready; false when no change
+// came. Windows reports a change a moment later than Linux, possibly after its process ended.
 bool wait_for_watch(intptr_t wait_handle, int timeout_ms);
 
-// --- environment ----------------------------------------------------------------------------
-
-// Sets a variable for this process and the system calls that read it (nullptr unsets; the value
-// reaches Linux as UTF-8); the old value comes back when the object goes.
+// Sets a variable for this process (nullptr unsets; Linux gets UTF-8) until the object goes.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const wchar_t* value);
@@ -92,12 +79,10 @@ private:
     std::optional<std::wstring> saved_;
 };
 
-// An absolute path of Linux form ("/var/tmp") as this system writes one: itself on Linux,
-// "C:\var\tmp" on Windows.
+// An absolute path of Linux form ("/var/tmp") as this system writes one ("C:\var\tmp" on Windows).
 std::wstring system_path(const std::wstring& posix);
 
-// Path text with both separators alike where the system takes both ('/' becomes '\\' on Windows,
-// nothing changes on Linux): expectations written with the Linux separator hold on both.
+// '/' made the system's separator, so that expectations written for Linux hold on Windows too.
 inline std::wstring separators_alike(std::wstring path) {
     for (wchar_t& c : path) c = c == L'/' ? wchar_t(std::filesystem::path::preferred_separator) : c;
     return path;
@@ -109,11 +94,8 @@ inline std::string separators_alike(std::string path) {
 
 // The variable that names the system temporary folder (TMPDIR on Linux, TMP on Windows).
 extern const char* const k_temp_variable;
-// The system temporary folder, with its trailing separator, while that variable is unset: /tmp/
-// on Linux; on Windows the TEMP folder, where GetTempPathW turns next.
+// The system temporary folder, with its trailing separator, while that variable is unset.
 std::wstring default_temp_folder();
-
-// --- floating point ---------------------------------------------------------------------------
 
 // Floating-point exceptions as the basic service's state bits name them on this platform.
 struct FpExceptions {
@@ -125,10 +107,7 @@ extern const FpExceptions k_fp;
 unsigned trapping_fp();
 void trap_fp(unsigned state);
 
-// --- memory -----------------------------------------------------------------------------------
-
-// Address space reserved and never touched: a buffer that can be named in a request of any size
-// without memory behind it. Null when the system refuses.
+// Address space reserved and never touched, to name in a request of any size; null if refused.
 class ReservedSpace {
 public:
     explicit ReservedSpace(size_t bytes);

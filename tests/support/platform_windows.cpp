@@ -1,7 +1,5 @@
 // The Windows side of the test helpers: a child process is the test program started again with
-// its task (as an offset into the program's image, which is the same in both processes) and the
-// task's arguments; the ANSI code page; the process environment; the SSE control word;
-// VirtualAlloc.
+// its task (an offset into the program's image, the same in both processes) and its arguments.
 #include <windows.h>
 #include <xmmintrin.h>
 
@@ -119,15 +117,11 @@ std::wstring default_temp_folder() {
     return folder.empty() || folder.back() == L'\\' ? folder : folder + L'\\';
 }
 
-// The basic service's state bits here are the runtime's _EM_ bits.
-// The runtime keeps the denormal trap masked on x64 (its _controlfp_s leaves that bit alone), so
-// the state of the basic service never holds it.
+// The runtime's _EM_ bits; it keeps the denormal trap masked on x64, so the state never holds it.
 const FpExceptions k_fp = {_EM_INVALID, _EM_ZERODIVIDE, _EM_OVERFLOW,
                            _EM_INVALID | _EM_ZERODIVIDE | _EM_OVERFLOW | _EM_UNDERFLOW | _EM_INEXACT};
 
-// Read and written on the SSE control register itself, not through the runtime's calls that the
-// service uses. Its mask bits, from bit 7: invalid, denormal, divide by zero, overflow,
-// underflow, inexact; a set bit masks.
+// The SSE control register itself, not the runtime's calls the service uses; a set bit masks.
 namespace {
 const struct { unsigned state, mxcsr; } k_bits[] = {{_EM_INVALID, 1u << 7},    {_EM_DENORMAL, 1u << 8},
                                                    {_EM_ZERODIVIDE, 1u << 9}, {_EM_OVERFLOW, 1u << 10},

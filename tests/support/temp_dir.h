@@ -1,5 +1,4 @@
-// A fresh folder under the system temporary folder, removed with everything in it when the
-// object goes. Tests use it so that no run sees another's files.
+// A fresh folder under the system temporary folder, removed with everything in it when the object goes.
 #pragma once
 
 #include <cstdint>
