@@ -42,7 +42,6 @@ TEST_F(DocumentUndo, GeometrySettersAreRecordedEvenWithoutAChange) {
         EXPECT_EQ(events.take(), thrice) << r.name;
     }
     d.setGridType(5), d.setSizeX(8), d.setNumObjects(3), d.setMaskPropIndex(0), d.setXPropIndex(0);
-    EXPECT_EQ(d.getSizeX() * 100 + d.getGridType() * 10 + d.getMaskPropIndex(), 850);
     EXPECT_EQ(ek_history_get_undo_count(doc.history()), std::size(rows)) << "those are not recorded";
     EXPECT_EQ(events.take(), "");
 }
@@ -102,20 +101,16 @@ TEST_F(DocumentUndo, TheHistoryLivesWithTheLoadedInstance) {
     TekVor4Impl disk;
     EXPECT_EQ(ek_history_manager_get_history_count(manager), histories);
     EXPECT_TRUE(disk.open(path, true) && disk.getX0() + disk.getY0() + disk.getDX() == 34.0) << "saved as it was";
-    for (bool destroyedByHost : {true, false}) {
-        ek_history_manager_set_enabled(destroyedByHost);
-        Loaded doc(path);
-        Subscriber events(path);
-        if (destroyedByHost) ek_history_destroy(doc.history());
-        else EXPECT_EQ(doc.history(), nullptr);
-        const float v = 2;
-        doc->setDX(5.0);  // performed at once, nothing to undo
-        EXPECT_EQ(doc->getDX(), 5.0);
-        EXPECT_EQ(events.take(), once) << "announced all the same";
-        EXPECT_TRUE(doc->getProperty(0)->write_data(0, &v, 1, 0, 0) == 0 &&
-                    read_values<float>(doc.own(L"A"), 0, 1, 0) == std::vector<float>{2} && undo_files() == 0);
-        ASSERT_NE(doc->addProperty(std::wstring(destroyedByHost ? L"N" : L"M"), 0, 0, false), nullptr);
-    }
+    Loaded doc(path);
+    Subscriber events(path);
+    ek_history_destroy(doc.history());  // by the host: changes are then made at once, nothing to undo
+    const float v = 2;
+    doc->setDX(5.0);
+    EXPECT_EQ(doc->getDX(), 5.0);
+    EXPECT_EQ(events.take(), once) << "announced all the same";
+    EXPECT_TRUE(doc->getProperty(0)->write_data(0, &v, 1, 0, 0) == 0 &&
+                read_values<float>(doc.own(L"A"), 0, 1, 0) == std::vector<float>{2} && undo_files() == 0);
+    ASSERT_NE(doc->addProperty(L"N"s, 0, 0, false), nullptr);
 }
 
 // The recorded deletion of a property: a zero-fill in chunks (of 10,240, 10,240 and 4,520 values for
@@ -185,34 +180,6 @@ TEST_F(DocumentUndo, DeletionsThatWriteNothingOrAreRefused) {
         ref->free();
         ek_history_manager_set_enabled(true);
     }
-}
-
-// A re-created property joins the end of the list: the last one deleted comes back first.
-TEST_F(DocumentUndo, DeletingEveryPropertyThroughAHandleAndUndoingRestoresTheList) {
-    ASSERT_TRUE(make_document(path, 12, 2, {{L"S", 0}, {L"Y", 1}, {L"I", 2}, {L"M", 3}, {L"D", 4}}));
-    Loaded doc(path);
-    TekVor4StrategyProxy h;
-    ASSERT_TRUE(h.open(path, false));
-    std::vector<std::vector<int>> before;
-    for (unsigned k = 0; k < 5; ++k) {
-        for (long long i = 0; i < 24; i += 2) h.getProperty(k)->setValueInt(i, int(i % 4 / 2 + k));
-        before.push_back(read_values<int>(h.getProperty(k), 0, 24, 2));
-    }
-    const size_t sets = 60;  // the handle's changes are recorded
-    EXPECT_EQ(ek_history_get_undo_count(doc.history()), sets);
-    while (h.getNumProps() > 0) ASSERT_TRUE(h.deleteProperty(0));
-    ASSERT_TRUE(ek_history_undo(doc.history(), ek_history_get_undo_count(doc.history()) - sets));
-    ASSERT_EQ(h.getNumProps(), 5u);
-    const wchar_t* names[5] = {L"S", L"Y", L"I", L"M", L"D"};
-    for (unsigned k = 0; k < 5; ++k) {
-        EXPECT_EQ(h.getProperty(4 - k)->getNameW() + std::to_wstring(doc.own(names[k])->getDataType()),
-                  names[k] + std::to_wstring(k));
-        EXPECT_EQ(read_values<int>(doc.own(names[k]), 0, 24, 2), before[k]) << k;
-    }
-    int x = 0;
-    ASSERT_TRUE(ek_history_undo(doc.history(), sets));
-    EXPECT_FALSE(h.getProperty(4)->getValueInt(0, x)) << "everything undone, the set values too";
-    EXPECT_TRUE(ek_history_redo(doc.history(), 1) && h.getProperty(4)->getValueInt(0, x));
 }
 
 }  // namespace
