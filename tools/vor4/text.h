@@ -5,14 +5,15 @@
 #include <string_view>
 #include <vector>
 
+#include "ek_text.h"
 #include "ekx_basic.h"
 
 namespace vor4 {
 
-// UTF-8 to wide; an invalid byte becomes U+FFFD.
-std::wstring widen(std::string_view utf8);
-// Wide to UTF-8; an unpaired surrogate or a value past U+10FFFF becomes U+FFFD.
-std::string narrow(std::wstring_view wide);
+// UTF-8 to wide and back through the project's one codec: each invalid byte, unpaired surrogate
+// or value past U+10FFFF becomes U+FFFD.
+inline std::wstring widen(std::string_view utf8) { return ek::text::from_utf8(utf8); }
+inline std::string narrow(std::wstring_view wide) { return ek::text::to_utf8(wide); }
 
 // A string adapter that keeps what the library feeds it. It has only the wide callback, so a
 // narrow feed arrives converted by the library itself.

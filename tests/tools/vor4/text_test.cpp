@@ -1,5 +1,4 @@
-// The tool's text edges: UTF-8 from the command line to wchar_t and back, number texts, and
-// comma-separated option values.
+// The tool's text edges: number texts and comma-separated option values.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,24 +7,6 @@
 #include "text.h"
 
 namespace {
-
-TEST(Vor4Text, Utf8ToWideAndBack) {
-    const struct { const char* name; std::string utf8; std::wstring wide; bool round_trip; } rows[] = {
-        {"ascii", "A~\x7F", L"A~\x7F", true}, {"two-byte bounds", "\xC2\x80\xDF\xBF", L"\x80\x7FF", true}, {"cyrillic", "Глубина", L"Глубина", true},
-        {"three-byte bounds", "\xE0\xA0\x80\xEF\xBF\xBF", L"\x800\xFFFF", true}, {"four-byte bounds", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", L"\x10000\x10FFFF", true},
-        {"past U+10FFFF: every byte replaced", "\xF4\x90\x80\x80", L"\xFFFD\xFFFD\xFFFD\xFFFD", false},
-        {"overlong", "\xC0\xAFx", L"\xFFFD\xFFFDx", false}, {"surrogate", "\xED\xA0\x80", L"\xFFFD\xFFFD\xFFFD", false},
-        {"truncated at the end", "a\xE2\x82", L"a\xFFFD\xFFFD", false}, {"lone continuation and 0xFF", "\x80\xFF", L"\xFFFD\xFFFD", false},
-    };
-    for (const auto& r : rows) {
-        EXPECT_EQ(vor4::widen(r.utf8), r.wide) << r.name;
-        EXPECT_TRUE(!r.round_trip || vor4::narrow(r.wide) == r.utf8) << r.name;
-    }
-    // Wide characters that are no Unicode scalar value each become U+FFFD; UTF-32 has no pairs: two surrogates are two errors.
-    const auto wide = [](std::initializer_list<unsigned> codes) { return std::wstring(codes.begin(), codes.end()); };
-    EXPECT_EQ(vor4::narrow(wide({0xD800})) + vor4::narrow(wide({0x110000})), "\xEF\xBF\xBD\xEF\xBF\xBD");
-    if constexpr (sizeof(wchar_t) == 4) { EXPECT_EQ(vor4::narrow(wide({0xD800, 0xDC00})), "\xEF\xBF\xBD\xEF\xBF\xBD"); }
-}
 
 TEST(Vor4Text, NumbersReadBackAndStayPlainAtEverydayMagnitudes) {
     const struct { double value; const char* text; } rows[] = {
