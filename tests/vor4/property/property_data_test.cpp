@@ -448,4 +448,5 @@ TEST(PropertyFile, MissingShortLockedSharedClosedAndDeletedFiles) {
     EXPECT_FALSE(std::filesystem::exists(g->getFileNameW()));
     EXPECT_EQ(access(*g), "222-");      // nothing is served from the deleted file
     EXPECT_FALSE(g->deletePropFile());  // nothing left to delete
+    EXPECT_FALSE(TekVor4PropertyImpl(std::wstring(), false).deletePropFile());  // nor with no file named
 }
