@@ -74,7 +74,6 @@ def test_properties_keep_document_order_and_attributes_across_a_reopen(tmp_path)
             ("A", np.float64, "pkQuantCriter"), ("Mask", np.bool_, "pkMask"), ("C", np.int32, "pkNominal"), ("D", np.float32, "pkQuantNonCriter")]
         a = doc.properties["a"]  # names match ignoring case, as the library matches them
         assert (a.name, a.caption, a.precision, doc.properties["D"].caption) == ("A", "Глубина, м", "0.00", "D")
-    assert not (tmp_path / "p.B.property").exists()
 
 
 def test_writes_at_offsets_convert_and_leave_other_cells(tmp_path):
