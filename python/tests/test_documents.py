@@ -12,7 +12,6 @@ GEOMETRY = [
     ("gt1D", (7,), (5.0,), (2.5,), {"GridType": "gt1D", "Pic": "7", "X0": "5", "DX": "2.5", "ObjCount": "7"}),
     ("gt2D", (4, 3), (1.0, 2.0), (0.5, 0.25), {"Pic": "3", "Prf": "4", "X0": "1", "Y0": "2", "DX": "0.5", "DY": "0.25", "ObjCount": "12"}),
     ("gt3D", (2, 3, 5), (1.0, 2.0, 3.0), (4.0, 5.0, 6.0), {"Pic": "5", "Prf": "3", "PicZ": "2", "Z0": "3", "DZ": "6", "ObjCount": "30"}),
-    ("gt2dCoord", (11,), (0.0,), (1.0,), {"GridType": "gt2dCoord", "Pic": "11", "ObjCount": "11"}),
     (5, (1, 1, 1), (0.0,), (1.0,), {"GridType": "gt3D", "ObjCount": "1"}),
 ]
 
@@ -52,8 +51,7 @@ def test_written_values_are_the_bytes_of_the_data_file(tmp_path, dtype, values, 
 
 MISSING = [
     # stored type, requested type, what a missing value reads as
-    (np.float32, np.float32, np.nan), (np.float32, np.int32, 2147483647), (np.int32, np.float64, np.nan), (np.int32, np.uint8, 255),
-    (np.float64, np.float32, np.nan), (np.uint8, np.uint8, 255), (np.uint8, np.float32, 255.0), (np.bool_, np.uint8, 0),
+    (np.float32, np.float32, np.nan), (np.float32, np.int32, 2147483647), (np.int32, np.float64, np.nan), (np.bool_, np.uint8, 0),
 ]
 
 
@@ -76,7 +74,6 @@ def test_properties_keep_document_order_and_attributes_across_a_reopen(tmp_path)
             ("A", np.float64, "pkQuantCriter"), ("Mask", np.bool_, "pkMask"), ("C", np.int32, "pkNominal"), ("D", np.float32, "pkQuantNonCriter")]
         a = doc.properties["a"]  # names match ignoring case, as the library matches them
         assert (a.name, a.caption, a.precision, doc.properties["D"].caption) == ("A", "Глубина, м", "0.00", "D")
-    assert not (tmp_path / "p.B.property").exists()
 
 
 def test_writes_at_offsets_convert_and_leave_other_cells(tmp_path):

@@ -83,9 +83,8 @@ using Attribute = std::tuple<const char*, void (*)(TekVor4*, unsigned), double (
     Attribute{#field, [](TekVor4* h, unsigned i) { ek_vor4_set_##field(h, i, value); }, \
               [](TekVor4* h, unsigned i) { return double(ek_vor4_get_##field(h, i)); }, failure, value}
 
-// The by-index attribute functions refuse a null handle and any index not below the count before
-// the property is fetched (the probe hands out a property for every index); below it each one
-// reaches its own field, and narrow text goes through the host's encoding (UTF-8).
+// A null handle or an index not below the count is refused before the property is fetched (the probe
+// hands out one for every index); below it each function reaches its own field, narrow text as UTF-8.
 TEST(ApiBoundary, AttributeFunctionsCheckTheIndexThenReachTheirField) {
     ek::test::RecordingProperty p;
     ek::test::ProbeDocument doc;
@@ -122,8 +121,7 @@ TEST(ApiBoundary, AttributeFunctionsCheckTheIndexThenReachTheirField) {
     EXPECT_EQ(ek_vor4_prop_open(&doc, 7), &p) << "prop_open leaves the check to the document";
 }
 
-// 32-bit positions, sizes and counts reach the property widened without sign, strides with sign;
-// the property's result code comes back unchanged.
+// The property's result code comes back unchanged.
 TEST(ApiBoundary, DataCallsReachThePropertyAsGiven) {
     ek::test::RecordingProperty p;
     float v[4] = {};

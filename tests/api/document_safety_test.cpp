@@ -9,7 +9,6 @@
 #include "filesystem/fileio.h"
 #include "filesystem/fileio_os.h"
 #include "support/child_process.h"
-#include "vor4/vor_vocabulary.h"
 
 namespace fs = std::filesystem;
 using ek::test::read_file, ek::test::write_file;
@@ -46,9 +45,6 @@ TEST_F(DocumentSafety, NamesThatLeaveTheFolderAreRefusedAndNeverReached) {
     ek_vor4_file_close(h);
     EXPECT_EQ(listing(dir.path()), before) << "nothing was created";
     EXPECT_FALSE(fs::exists(dir.path().parent_path() / "escaped.property"));
-    EXPECT_FALSE(ek::vor::safe_property_name(std::wstring(L"nul\0inside", 11))) << "no C caller can pass it; a file can";
-    EXPECT_EQ(ek::vor::data_file_path(L"/d/doc.xml", L"x/y"), L"");
-    EXPECT_EQ(ek::vor::data_file_path(L"/d.v/doc", L"A"), L"/d.A.property") << "the folder rule stays";
 
     // A received document naming another document's data file by a relative path.
     const fs::path victim = dir.path() / "other" / "doc.A.property", received = dir.path() / "in" / "doc.xml";

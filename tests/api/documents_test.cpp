@@ -10,7 +10,6 @@ namespace fs = std::filesystem;
 using ek::test::Captured, ek::test::read_file, ek::test::values;
 using ApiDocuments = ek::test::SampleDocument;
 
-// Grid type, sizes along X and Y, objects, origin, cell sizes and azimuth.
 std::vector<double> geometry(TekVor4* h) {
     return values(ek_vor4_get_grid_type(h), ek_vor4_get_pic(h), ek_vor4_get_prf(h), ek_vor4_get_object_count_64(h),
                   ek_vor4_get_x0(h), ek_vor4_get_y0(h), ek_vor4_get_dx(h), ek_vor4_get_dy(h), ek_vor4_get_azimuth(h));

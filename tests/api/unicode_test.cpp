@@ -21,7 +21,6 @@ const Text k_texts[] = {
     {L"\u0413\u043b\u0443\u0431\u0438\u043d\u0430",
      {"\xD0\x93\xD0\xBB\xD1\x83\xD0\xB1\xD0\xB8\xD0\xBD\xD0\xB0", "\xC3\xEB\xF3\xE1\xE8\xED\xE0", "???????"}},  // Глубина
     {L"x\U0001F600", {"x\xF0\x9F\x98\x80", "x?", "x?"}},  // beyond 16 bits
-    {L"plain", {"plain", "plain", "plain"}},
 };
 
 class Unicode : public ::testing::TestWithParam<Text> {
@@ -33,8 +32,7 @@ protected:
     const bool narrowOk = narrow.find('?') == std::string::npos;
 };
 
-// Created through wide text; the second name and the reopening go through narrow text when this
-// run's encoding holds the text.
+// The second name and the reopening go through narrow text when this run's encoding holds the text.
 TEST_P(Unicode, TextsReachTheDiskAndComeBack) {
     const std::wstring path = ek::test::wide_text(on_disk(stem + L".xml"));
     TekVor4* h = ek_vor4_file_create_w(path.c_str());
@@ -72,19 +70,5 @@ TEST_P(Unicode, TextsReachTheDiskAndComeBack) {
 INSTANTIATE_TEST_SUITE_P(Texts, Unicode, ::testing::ValuesIn(k_texts),
                          [](const ::testing::TestParamInfo<Text>& i) { return "text" + std::to_string(i.index); });
 void PrintTo(const Text& t, std::ostream* os) { *os << ek::text::to_utf8(t.wide); }
-
-// The codec follows the code page the host's platform sets: each byte below decodes as that page
-// says (bytes without a character: U+FFFD in UTF-8, the byte's own code point in Windows-1251).
-TEST(NarrowEncoding, FollowsTheEnvironment) {
-    using Wide = ek::test::PerCodePage<std::wstring>;
-    EXPECT_EQ(ek::text::narrow_is_utf8(), ek::test::narrow_code_page() == 65001);
-    const struct { std::string narrow; Wide wide; } rows[] = {
-        {"\xD0\x93", {L"\u0413", L"\u0420\u201C", L"\u00D0\u201C"}},
-        {"\xFF", {L"\uFFFD", L"\u044F", L"\u00FF"}},
-        {"\x98", {L"\uFFFD", L"\u0098", L"\u02DC"}},
-    };
-    for (const auto& r : rows) EXPECT_EQ(ek::text::to_wide(r.narrow), r.wide.here()) << testing::PrintToString(r.narrow);
-    EXPECT_EQ(ek::text::to_narrow(L"\u6570?\u00E9"), (Narrow{"\xE6\x95\xB0?\xC3\xA9", "???", "??\xE9"}.here()));
-}
 
 }  // namespace
