@@ -8,15 +8,9 @@
 
 namespace {
 
-TEST(DocumentGeometry, NewObjectHoldsTheDefaults) {
-    TekVor4Impl d;
-    EXPECT_EQ(ek::test::fields(d), (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 1, -1, -1, -1, -1}));
-    EXPECT_FALSE(d.save()) << "a document without a path cannot be saved";
-}
-
 // Sizes 4, 5, 6 given in both widths, in an array of exactly as many entries as the grid type
 // uses (the sanitizer reports a read past it); an unknown type resets, keeping the count 2 x 3 x 4.
-TEST(DocumentGeometry, DimensionsFollowTheGridType) {
+TEST(DocumentGeometry, NewObjectAndDimensionsByGridType) {
     const struct { int used; long long x, y, z, objects; } rows[] = {
         {1, 4, 1, 1, 4}, {1, 4, 1, 1, 4}, {1, 4, 1, 1, 4}, {2, 4, 5, 1, 20}, {1, 4, 1, 1, 4},
         {3, 4, 5, 6, 120}, {1, 4, 1, 1, 4}, {2, 4, 5, 1, 20}, {2, 4, 5, 1, 20}, {0, 1, 1, 1, 24}};
@@ -34,6 +28,8 @@ TEST(DocumentGeometry, DimensionsFollowTheGridType) {
             EXPECT_EQ(d.getNumObjects(), r.objects) << int(type) << (narrow ? " 32-bit" : " 64-bit");
         }
     TekVor4Impl d;
+    EXPECT_EQ(ek::test::fields(d), (std::vector<double>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 0, 1, 1, 1, 1, -1, -1, -1, -1}));
+    EXPECT_FALSE(d.save()) << "a document without a path cannot be saved";
     const unsigned int big = 0xFFFFFFFFu;
     d.setGridType(1), d.setDimensions32(&big);
     EXPECT_EQ(d.getNumObjects(), 4294967295LL) << "widened without sign";
@@ -80,8 +76,7 @@ TEST(DocumentGeometry, ObjectIndexesOfWindows) {
         EXPECT_EQ(code, r.code) << r.name;
         EXPECT_EQ(dst, want) << r.name;
     }
-    TekVor4Impl d;
-    EXPECT_EQ(d.read_index(0, 1, nullptr, 0, 1, 1), 4) << "a null destination is refused";
+    EXPECT_EQ(TekVor4Impl().read_index(0, 1, nullptr, 0, 1, 1), 4) << "a null destination is refused";
 }
 
 }  // namespace

@@ -136,10 +136,9 @@ TEST_F(Metadata, OnlyAWritableLiveDocumentWritesItsFile) {
 // deletion left; a read-only document, or no source, changes nothing.
 TEST_F(Metadata, AssignCopiesTheDescriptionAndKeepsTheMaskIndex) {
     TekVor4Impl src, dst, saved, other;
-    const long long sizes[3] = {2, 3, 4};
     src.setGridType(5), src.setX0(7), src.setY0(8), src.setZ0(9), src.setDX(2), src.setDY(3), src.setDZ(4);
-    src.setAzimuth(45), src.setEarthPlane(false), src.setDimensions64(sizes), src.setNumObjects(99);
-    src.setMaskPropIndex(3);
+    src.setAzimuth(45), src.setEarthPlane(false), src.setSizeX(2), src.setSizeY(3), src.setSizeZ(4);
+    src.setNumObjects(99), src.setMaskPropIndex(3);
     ASSERT_TRUE(dst.create(doc()) && dst.addProperty("Old"s, 0, 0, false));
     dst.setMaskPropIndex(0), dst.assign(&src);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "field.Old.property"));
