@@ -14,7 +14,6 @@
 
 namespace fs = ek::filesystem;
 namespace sfs = std::filesystem;
-using ek::test::separators_alike;
 using W = std::wstring;
 using namespace ek::test;
 
@@ -85,8 +84,6 @@ TEST(PathFs, MoveAcrossFileSystemsCopiesAndDeletes) {
     EXPECT_TRUE(fs::remove_file(target));
 }
 
-// d/{a.txt, b.dat, noext, .hidden.txt, dangling (a broken link)}, d/sub/{c.txt, loop (a link to d)},
-// d/sub/deep/e.txt, d/sub2/{field.Depth.property, field.Poro.property, field.xml, other.Depth.property, field.property}
 TEST(PathFind, MasksFlagsAndOrder) {
     TempDir dir;
     const W root = dir.path().wstring();
@@ -94,12 +91,11 @@ TEST(PathFind, MasksFlagsAndOrder) {
     for (const char* f : {"a.txt", "b.dat", "noext", ".hidden.txt", "sub/c.txt", "sub/deep/e.txt", "sub2/field.Depth.property",
                           "sub2/field.Poro.property", "sub2/field.xml", "sub2/other.Depth.property", "sub2/field.property"})
         write_text(dir.narrow(f), "x");
-    const bool links = ek::test::make_link(dir.path(), dir.path() / "sub" / "loop", true) &
-                       ek::test::make_link(dir.path() / "gone", dir.path() / "dangling", false);
+    const bool links = make_link(dir.path(), dir.path() / "sub" / "loop", true) &
+                       make_link(dir.path() / "gone", dir.path() / "dangling", false);
     const std::vector<W> top = {L"a.txt", L"b.dat", L"noext", L".hidden.txt", L"dangling"};
-    // Recursive: the folder itself, then every folder below, a folder's subfolders before it; linked
-    // folders are listed but not entered. A broken link counts as a file, a link to a folder as one.
-    // Flags: 1 folders, 2 files, 4 recursive.
+    // Flags 1 folders, 2 files, 4 recursive: the folder itself, then each folder below, subfolders
+    // first; linked folders are listed, not entered; a broken link is a file, a link to a folder a folder.
     const struct { W dir, mask; int flags; bool ordered; std::vector<W> want; } rows[] = {
         {L"", L"*", 2, false, top}, {L"", L"*.*", 2, false, top}, {L"", L"*", 1, false, {L"sub", L"sub2"}}, {L"", L"*", 4, false, {}},
         {L"/sub", L"*", 1, false, {L"sub/deep", L"sub/loop"}}, {L"/", L"?.dat", 2, false, {L"b.dat"}}, {L"", L"", 3, false, {}},
